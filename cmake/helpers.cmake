@@ -1,0 +1,25 @@
+# add_module(name SOURCES ... [LIBS ...] [HEADERS ...])
+# One static library per module of the suite, installed with its public
+# C headers. Its folder is on the include path of whoever links it.
+function(add_module name)
+  cmake_parse_arguments(M "" "" "SOURCES;LIBS;HEADERS" ${ARGN})
+  add_library(${name} STATIC ${M_SOURCES})
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME imsuite_${name})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(M_LIBS)
+    target_link_libraries(${name} PUBLIC ${M_LIBS})
+  endif()
+  install(TARGETS ${name} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  if(M_HEADERS)
+    install(FILES ${M_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  endif()
+endfunction()
+
+# add_tool(name SOURCES ... LIBS ...)
+# One program, built into build/bin and installed.
+function(add_tool name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()

@@ -1,0 +1,102 @@
+// pixel_traits.hpp: what templates need to know about each image record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "image.h"
+
+namespace fw {
+
+// Pixel type of a 2D record: the element of its row table.
+template <class Image>
+using pixel_t = std::remove_pointer_t<std::remove_pointer_t<decltype(std::declval<Image>().pixels)>>;
+
+// The scalar that byte reversal works on: the pixel itself, or each of the
+// two parts of a complex pixel.
+template <class Pixel>
+struct component {
+    using type = Pixel;
+    static constexpr std::size_t per_pixel = 1;
+};
+template <>
+struct component<complexe4> {
+    using type = short;
+    static constexpr std::size_t per_pixel = 2;
+};
+template <>
+struct component<complexe8> {
+    using type = float;
+    static constexpr std::size_t per_pixel = 2;
+};
+template <>
+struct component<complexe16> {
+    using type = double;
+    static constexpr std::size_t per_pixel = 2;
+};
+
+// Reverses the bytes of one scalar of 1, 2, 4 or 8 bytes.
+template <class T>
+inline T byte_reversed(T value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if constexpr (sizeof(T) == 1) {
+        return value;
+    } else if constexpr (sizeof(T) == 2) {
+        std::uint16_t bits;
+        std::memcpy(&bits, &value, 2);
+        bits = __builtin_bswap16(bits);
+        std::memcpy(&value, &bits, 2);
+        return value;
+    } else if constexpr (sizeof(T) == 4) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        bits = __builtin_bswap32(bits);
+        std::memcpy(&value, &bits, 4);
+        return value;
+    } else {
+        static_assert(sizeof(T) == 8);
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, 8);
+        bits = __builtin_bswap64(bits);
+        std::memcpy(&value, &bits, 8);
+        return value;
+    }
+}
+
+// Reverses the bytes of each of `count` scalars of `size` bytes stored from
+// `bytes` (unaligned storage is fine). The loop is a plain pass that the
+// compiler vectorises.
+template <std::size_t Size>
+inline void reverse_each(void* bytes, std::size_t count) {
+    auto* p = static_cast<unsigned char*>(bytes);
+    using Word = std::conditional_t<Size == 2, std::uint16_t, std::conditional_t<Size == 4, std::uint32_t, std::uint64_t>>;
+    static_assert(sizeof(Word) == Size);
+    for (std::size_t i = 0; i < count; ++i) {
+        Word w;
+        std::memcpy(&w, p + i * Size, Size);
+        w = byte_reversed(w);
+        std::memcpy(p + i * Size, &w, Size);
+    }
+}
+
+// Reverses every scalar of `pixels` consecutive pixels of type Pixel.
+template <class Pixel>
+inline void reverse_pixels(void* bytes, std::size_t pixels) {
+    using C = typename component<Pixel>::type;
+    if constexpr (sizeof(C) > 1) reverse_each<sizeof(C)>(bytes, pixels * component<Pixel>::per_pixel);
+}
+
+// Number of bytes of an image of nc x nr pixels of `pixel_size` bytes, or 0
+// when a size is negative or the count does not fit in memory.
+inline std::size_t image_bytes(long long nc, long long nr, std::size_t pixel_size) {
+    if (nc < 0 || nr < 0) return 0;
+    unsigned long long pixels = static_cast<unsigned long long>(nc) * static_cast<unsigned long long>(nr);
+    if (nr != 0 && pixels / static_cast<unsigned long long>(nr) != static_cast<unsigned long long>(nc)) return 0;
+    if (pixels > static_cast<unsigned long long>(PTRDIFF_MAX) / pixel_size) return 0;
+    return static_cast<std::size_t>(pixels * pixel_size);
+}
+
+}  // namespace fw

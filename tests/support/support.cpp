@@ -1,0 +1,111 @@
+#include "support.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+bool in_child = false;
+
+// Runs `body` in a child with standard input, output and error redirected
+// to files of a temporary folder, waits for it and collects the files.
+testing_support::Outcome run_child(const std::function<void()>& body, const std::string& input) {
+    testing_support::TempDir io;
+    const std::string in_path = io.file("stdin"), out_path = io.file("stdout"), err_path = io.file("stderr");
+    testing_support::write_file(in_path, input);
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        in_child = true;
+        const int in = ::open(in_path.c_str(), O_RDONLY);
+        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) ::_exit(120);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        std::clearerr(stdin);
+        body();
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    int wstatus = 0;
+    ::waitpid(pid, &wstatus, 0);
+    testing_support::Outcome run;
+    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    run.out = testing_support::read_file(out_path);
+    run.err = testing_support::read_file(err_path);
+    return run;
+}
+
+}  // namespace
+
+// The leak checker of the sanitized build asks this hook whether to run; it
+// stays quiet in children, which end without releasing what the suite never
+// releases.
+extern "C" int __lsan_is_turned_off() { return in_child ? 1 : 0; }
+
+namespace testing_support {
+
+Outcome run_captured(const std::function<void()>& fn, const std::string& input) { return run_child(fn, input); }
+
+std::string program_path(const std::string& name) { return std::string(IMSUITE_BIN_DIR) + "/" + name; }
+
+Outcome run_program(const std::string& name, const std::vector<std::string>& args, const std::string& input,
+                const std::string& cwd) {
+    const std::string path = program_path(name);
+    return run_child(
+        [&] {
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(path.c_str()));
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            if (::chdir(cwd.c_str()) != 0) ::_exit(121);
+            ::execv(path.c_str(), argv.data());
+            ::_exit(122);
+        },
+        input);
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "imsuite-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string be16(unsigned value) {
+    return {static_cast<char>((value >> 8) & 0xff), static_cast<char>(value & 0xff)};
+}
+
+std::string be32(unsigned value) { return be16(value >> 16) + be16(value & 0xffff); }
+
+}  // namespace testing_support

@@ -1,0 +1,58 @@
+// Test support: running code or built programs with given standard input
+// and collecting their exit status and output, and temporary folders.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// What a run left behind: its exit status (128 + signal number when it was
+// killed) and everything it printed.
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs fn in a child process whose standard input holds `input`, and
+// collects what it printed. The child ends with status 0 when fn returns;
+// code that ends the process itself gives its own status. Leak checking is
+// off in the child: the suite deliberately frees nothing on its way out.
+Outcome run_captured(const std::function<void()>& fn, const std::string& input = "");
+
+// Runs the built program `name` (from the build's bin folder) in folder
+// `cwd` with the given arguments and standard input.
+Outcome run_program(const std::string& name, const std::vector<std::string>& args, const std::string& input,
+                const std::string& cwd);
+
+// Path of a built program.
+std::string program_path(const std::string& name);
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes out of scope.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    // Path of a file inside the folder.
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Whole-file helpers; read_file returns "" for a missing file.
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+// Big-endian encodings of integers, for building file images by hand.
+std::string be16(unsigned value);
+std::string be32(unsigned value);
+
+}  // namespace testing_support
