@@ -66,27 +66,39 @@ inline T byte_reversed(T value) {
     }
 }
 
-// Reverses the bytes of each of `count` scalars of `size` bytes stored from
-// `bytes` (unaligned storage is fine). The loop is a plain pass that the
-// compiler vectorises.
+// Copies `count` scalars of `Size` bytes from `src` to `dst`, reversing the
+// bytes of each (dst may equal src; unaligned storage is fine). A plain pass
+// that the compiler vectorises.
 template <std::size_t Size>
-inline void reverse_each(void* bytes, std::size_t count) {
-    auto* p = static_cast<unsigned char*>(bytes);
+inline void reverse_copy_each(void* dst, const void* src, std::size_t count) {
     using Word = std::conditional_t<Size == 2, std::uint16_t, std::conditional_t<Size == 4, std::uint32_t, std::uint64_t>>;
     static_assert(sizeof(Word) == Size);
+    auto* out = static_cast<unsigned char*>(dst);
+    const auto* in = static_cast<const unsigned char*>(src);
     for (std::size_t i = 0; i < count; ++i) {
         Word w;
-        std::memcpy(&w, p + i * Size, Size);
+        std::memcpy(&w, in + i * Size, Size);
         w = byte_reversed(w);
-        std::memcpy(p + i * Size, &w, Size);
+        std::memcpy(out + i * Size, &w, Size);
     }
 }
 
-// Reverses every scalar of `pixels` consecutive pixels of type Pixel.
+// Reverses, in place, the bytes of each of `count` scalars of `Size` bytes.
+template <std::size_t Size>
+inline void reverse_each(void* bytes, std::size_t count) {
+    reverse_copy_each<Size>(bytes, bytes, count);
+}
+
+// Copies `pixels` pixels of type Pixel from src to dst with every scalar
+// (each part of a complex pixel) byte-reversed; dst may equal src.
 template <class Pixel>
-inline void reverse_pixels(void* bytes, std::size_t pixels) {
+inline void reverse_copy_pixels(void* dst, const void* src, std::size_t pixels) {
     using C = typename component<Pixel>::type;
-    if constexpr (sizeof(C) > 1) reverse_each<sizeof(C)>(bytes, pixels * component<Pixel>::per_pixel);
+    if constexpr (sizeof(C) > 1) {
+        reverse_copy_each<sizeof(C)>(dst, src, pixels * component<Pixel>::per_pixel);
+    } else if (dst != src) {
+        std::memcpy(dst, src, pixels * sizeof(Pixel));
+    }
 }
 
 // Number of bytes of an image of nc x nr pixels of `pixel_size` bytes, or 0

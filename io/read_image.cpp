@@ -215,6 +215,23 @@ struct RawFormat {
     const char* no_swap_line; // printed when they are kept
 };
 
+// Reads `count` pixels into `dst`; with `reverse`, through a scratch buffer
+// whose values are byte-reversed on their way into dst (one pass over the
+// image). Returns false when the file ends first.
+template <class Pixel>
+bool read_pixels(int fd, Pixel* dst, std::size_t count, bool reverse) {
+    if (!reverse) return io::read_full(fd, dst, count * sizeof(Pixel)) == count * sizeof(Pixel);
+    const std::size_t chunk = std::max<std::size_t>(1, io::kChunkBytes / sizeof(Pixel));
+    std::vector<unsigned char> buffer(std::min(chunk, count) * sizeof(Pixel));
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t n = std::min(chunk, count - done);
+        if (io::read_full(fd, buffer.data(), n * sizeof(Pixel)) != n * sizeof(Pixel)) return false;
+        fw::reverse_copy_pixels<Pixel>(dst + done, buffer.data(), n);
+        done += n;
+    }
+    return true;
+}
+
 template <class Image>
 int read_raw(read_ima_t* desc, Image* ima, const RawFormat& format, void (*alloc)(Image*)) {
     using Pixel = fw::pixel_t<Image>;
@@ -229,13 +246,14 @@ int read_raw(read_ima_t* desc, Image* ima, const RawFormat& format, void (*alloc
     ima->nc = d.nc;
     ima->nr = d.nr;
     alloc(ima);
-    if (io::read_full(fd.get(), ima->pixels[0], bytes) != bytes)
+    // Big-endian values are reversed on their way from the file into the
+    // image; the messages come after the whole file has been read.
+    const bool big_endian = std::strcmp(desc->ext, format.lower) == 0;
+    if (!read_pixels<Pixel>(fd.get(), ima->pixels[0], bytes / sizeof(Pixel), big_endian))
         fail(1, "\n>> ERREUR %s :lecture fichier %s \n", format.function, name.c_str());
 
-    // The file is read first; its extension's case then says its byte order.
-    if (std::strcmp(desc->ext, format.lower) == 0) {
+    if (big_endian) {
         std::printf("%s\n", format.swap_line);
-        fw::reverse_pixels<Pixel>(ima->pixels[0], static_cast<std::size_t>(d.nc) * static_cast<std::size_t>(d.nr));
     } else if (std::strcmp(desc->ext, format.upper) == 0) {
         std::printf("%s\n", format.no_swap_line);
     } else {

@@ -125,8 +125,7 @@ void write_raw_pixels(write_ima_t* desc, const Image& ima, const char* function)
         std::vector<unsigned char> buffer(std::min(chunk, total) * sizeof(Pixel));
         for (std::size_t done = 0; done < total;) {
             const std::size_t n = std::min(chunk, total - done);
-            std::memcpy(buffer.data(), src + done * sizeof(Pixel), n * sizeof(Pixel));
-            fw::reverse_pixels<Pixel>(buffer.data(), n);
+            fw::reverse_copy_pixels<Pixel>(buffer.data(), src + done * sizeof(Pixel), n);
             if (!io::write_full(desc->fd, buffer.data(), n * sizeof(Pixel))) write_failed(function, desc);
             done += n;
         }

@@ -1,0 +1,174 @@
+// make-samples: writes the sample images that the demonstration and the
+// benchmarks run on, so that the project never ships foreign files.
+//
+//   make-samples <folder>            the demonstration samples
+//   make-samples --bench <folder>    8192 x 8192 inputs for the benchmarks
+//
+// Files are written byte by byte in the suite's formats (big-endian raw
+// files with their .dim, host-order upper-case variants, raster files of
+// both pixel orders), independently of the library's writers.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+[[noreturn]] void die(const std::string& what) {
+    std::fprintf(stderr, "make-samples: %s\n", what.c_str());
+    std::exit(1);
+}
+
+void save(const std::string& path, const Bytes& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!f) die("cannot write " + path);
+}
+
+void save_text(const std::string& path, const std::string& text) {
+    save(path, Bytes(text.begin(), text.end()));
+}
+
+void put_be32(Bytes& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+void announce(const std::string& path, const std::string& what) { std::printf("  %-28s %s\n", path.c_str(), what.c_str()); }
+
+// A raw image "name.ext" with its "name.dim".
+void save_raw(const std::string& stem, const std::string& ext, int nc, int nr, const Bytes& pixels) {
+    save_text(stem + ".dim", std::to_string(nc) + " " + std::to_string(nr));
+    save(stem + "." + ext, pixels);
+}
+
+// A raster file of depth 8 (with an optional 768-byte map) or 24.
+void save_raster(const std::string& path, int nc, int nr, int depth, int type, const Bytes& map, const Bytes& rows) {
+    Bytes out;
+    const std::uint32_t row = static_cast<std::uint32_t>(nc * depth / 8);
+    put_be32(out, 0x59a66a95);
+    put_be32(out, static_cast<std::uint32_t>(nc));
+    put_be32(out, static_cast<std::uint32_t>(nr));
+    put_be32(out, static_cast<std::uint32_t>(depth));
+    put_be32(out, (row + (row & 1u)) * static_cast<std::uint32_t>(nr));
+    put_be32(out, static_cast<std::uint32_t>(type));
+    put_be32(out, map.empty() ? 0 : 1);
+    put_be32(out, static_cast<std::uint32_t>(map.size()));
+    out.insert(out.end(), map.begin(), map.end());
+    for (int y = 0; y < nr; ++y) {
+        out.insert(out.end(), rows.begin() + static_cast<std::ptrdiff_t>(y) * row,
+                   rows.begin() + static_cast<std::ptrdiff_t>(y + 1) * row);
+        if (row & 1u) out.push_back(0);
+    }
+    save(path, out);
+}
+
+// A smooth 8-bit pattern: a diagonal ramp with concentric rings.
+unsigned char pattern(int x, int y, int nc, int nr) {
+    const double dx = x - nc / 2.0, dy = y - nr / 2.0;
+    const double ring = 40.0 * std::sin(std::sqrt(dx * dx + dy * dy) / 6.0);
+    const double ramp = 200.0 * (x + y) / (nc + nr);
+    return static_cast<unsigned char>(std::lround(std::fmin(255.0, std::fmax(0.0, ramp + ring + 30.0))));
+}
+
+Bytes pattern_image(int nc, int nr) {
+    Bytes p(static_cast<std::size_t>(nc) * static_cast<std::size_t>(nr));
+    for (int y = 0; y < nr; ++y)
+        for (int x = 0; x < nc; ++x) p[static_cast<std::size_t>(y) * nc + x] = pattern(x, y, nc, nr);
+    return p;
+}
+
+void demo_samples(const std::string& dir) {
+    std::printf("make-samples: writing the demonstration samples into %s/\n", dir.c_str());
+
+    const int nc = 256, nr = 192;
+    const Bytes grey = pattern_image(nc, nr);
+    save_raw(dir + "/gradient", "ima", nc, nr, grey);
+    announce(dir + "/gradient.ima", "8-bit raw image (256 x 192) with its .dim");
+
+    // The same pixels with a false-colour table.
+    save_raw(dir + "/palette", "ima", nc, nr, grey);
+    std::string lut;
+    for (int plane = 0; plane < 3; ++plane) {
+        for (int i = 0; i < 256; ++i) {
+            const int v = plane == 0 ? i : plane == 1 ? (i * 3) % 256 : 255 - i;
+            lut += std::to_string(v) + ((i + 1) % 16 == 0 ? "\n" : " ");
+        }
+    }
+    save_text(dir + "/palette.3lt", lut);
+    announce(dir + "/palette.ima", "8-bit raw image with a colour table (.3lt)");
+
+    // An odd width, so that raster rows carry a padding byte.
+    const int onc = 101, onr = 64;
+    save_raster(dir + "/odd.ras", onc, onr, 8, 1, {}, pattern_image(onc, onr));
+    announce(dir + "/odd.ras", "8-bit raster of odd width (101 x 64)");
+
+    // 16-bit, in host order (upper-case extension).
+    Bytes depth;
+    for (int y = 0; y < nr; ++y)
+        for (int x = 0; x < nc; ++x) {
+            const std::uint16_t v = static_cast<std::uint16_t>(pattern(x, y, nc, nr) * 250 + x);
+            depth.push_back(static_cast<unsigned char>(v & 0xff));
+            depth.push_back(static_cast<unsigned char>(v >> 8));
+        }
+    save_raw(dir + "/depth", "IMW", nc, nr, depth);
+    announce(dir + "/depth.IMW", "16-bit raw image in host byte order");
+
+    // 32-bit floats, big-endian.
+    Bytes field;
+    for (int y = 0; y < nr; ++y)
+        for (int x = 0; x < nc; ++x) {
+            const float f = std::sin(x / 20.0f) * std::cos(y / 15.0f);
+            std::uint32_t bits;
+            static_assert(sizeof bits == sizeof f);
+            std::memcpy(&bits, &f, sizeof f);
+            put_be32(field, bits);
+        }
+    save_raw(dir + "/field", "imf", nc, nr, field);
+    announce(dir + "/field.imf", "float raw image");
+
+    // A 24-bit raster stored red, green, blue (raster type 3).
+    const int cnc = 129, cnr = 96;
+    Bytes rgb;
+    for (int y = 0; y < cnr; ++y)
+        for (int x = 0; x < cnc; ++x) {
+            rgb.push_back(static_cast<unsigned char>(2 * x));
+            rgb.push_back(static_cast<unsigned char>(255 - 2 * y));
+            rgb.push_back(pattern(x, y, cnc, cnr));
+        }
+    save_raster(dir + "/colour.ras", cnc, cnr, 24, 3, {}, rgb);
+    announce(dir + "/colour.ras", "24-bit raster, red-green-blue order (129 x 96)");
+}
+
+void bench_samples(const std::string& dir) {
+    const int n = 8192;
+    Bytes p(static_cast<std::size_t>(n) * n);
+    std::uint32_t state = 12345;
+    for (auto& v : p) {
+        state = state * 1664525u + 1013904223u;
+        v = static_cast<unsigned char>(state >> 24);
+    }
+    save_raster(dir + "/big8.ras", n, n, 8, 1, {}, p);
+    Bytes w(p.size() * 2);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        w[2 * i] = p[i];
+        w[2 * i + 1] = static_cast<unsigned char>(p[i] ^ 0x5a);
+    }
+    save_raw(dir + "/big16", "imw", n, n, w);
+    std::printf("make-samples: wrote %s/big8.ras and %s/big16.imw (8192 x 8192)\n", dir.c_str(), dir.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2) demo_samples(argv[1]);
+    else if (argc == 3 && std::string(argv[1]) == "--bench") bench_samples(argv[2]);
+    else die("usage: make-samples <folder> | make-samples --bench <folder>");
+    return 0;
+}
