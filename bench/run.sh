@@ -40,3 +40,28 @@ conv_imw=$(best_of_5 "$bin/convert-tool" big16.imw out16.imw)
 report "convert-tool imw -> imw" "$conv_imw" "cp of the imw" "$cp_imw"
 cmp -s big16.imw out16.imw || { echo "bench: imw round trip differs" >&2; exit 1; }
 rm -f copy.ras copy.imw out8.ima out8.dim out16.imw out16.dim
+
+# Peak resident memory in KiB of one run of a command.
+peak_kib() {
+  rm -f copy.* out*.*
+  /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -1
+}
+
+echo "== label-tool (8192 x 8192, 8-connexity, threshold 128)"
+[ -f blobs.ima ] && [ -f adversarial.ima ] || "$bin/make-samples" --bench .
+for image in blobs adversarial; do
+  objects=$("$bin/label-tool" $image.ima 8 128 0 out.imw | LC_ALL=C grep -a -o '\*\*\* ETIQ \*\*\* [0-9]*' | awk '{print $4}')
+  base=$(best_of_5 "$bin/convert-tool" $image.ima out_copy.ima)
+  for ext in imw ima; do
+    t=$(best_of_5 "$bin/label-tool" $image.ima 8 128 0 out.$ext)
+    report "label-tool $image.ima -> .$ext ($objects objects)" "$t" "convert-tool ima->ima" "$base"
+    kib=$(peak_kib "$bin/label-tool" $image.ima 8 128 0 out.$ext)
+    awk -v k="$kib" 'BEGIN { printf "  %-44s %7.1f MiB   %.2f bytes per pixel above 16 MiB (limit 4.5)\n", "  peak memory", k / 1024, (k * 1024 - 16 * 1048576) / (8192 * 8192) }'
+  done
+done
+rm -f copy.* out*.*
+
+if [ -x "$(dirname "$bin")/bench/labelling_bench" ]; then
+  echo "== labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes)"
+  "$(dirname "$bin")/bench/labelling_bench" --benchmark_format=console 2>/dev/null | grep BM_
+fi

@@ -8,6 +8,7 @@
 // files with their .dim, host-order upper-case variants, raster files of
 // both pixel orders), independently of the library's writers.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -84,6 +85,38 @@ Bytes pattern_image(int nc, int nr) {
     return p;
 }
 
+// Bright cells (discs and rings of various grey levels, some touching only
+// diagonally) on a dark, slightly noisy ground.
+Bytes cells_image(int nc, int nr) {
+    Bytes p(static_cast<std::size_t>(nc) * static_cast<std::size_t>(nr));
+    std::uint32_t state = 99;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (auto& v : p) v = static_cast<unsigned char>(10 + next() % 40);
+    auto disc = [&](int cx, int cy, int r, int hole, unsigned char grey) {
+        for (int y = std::max(0, cy - r); y <= std::min(nr - 1, cy + r); ++y)
+            for (int x = std::max(0, cx - r); x <= std::min(nc - 1, cx + r); ++x) {
+                const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+                if (d2 <= r * r && d2 >= hole * hole) p[static_cast<std::size_t>(y) * nc + x] = grey;
+            }
+    };
+    for (int i = 0; i < 36; ++i) {
+        const int r = 4 + static_cast<int>(next() % 14);
+        disc(static_cast<int>(next() % nc), static_cast<int>(next() % nr), r, i % 6 == 0 ? r / 2 : 0,
+             static_cast<unsigned char>(120 + next() % 136));
+    }
+    // Two squares that meet only at a corner: one object with 8-connexity,
+    // two with 4-connexity.
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            p[static_cast<std::size_t>(120 + y) * nc + 90 + x] = 220;
+            p[static_cast<std::size_t>(130 + y) * nc + 100 + x] = 220;
+        }
+    return p;
+}
+
 void demo_samples(const std::string& dir) {
     std::printf("make-samples: writing the demonstration samples into %s/\n", dir.c_str());
 
@@ -144,6 +177,9 @@ void demo_samples(const std::string& dir) {
         }
     save_raster(dir + "/colour.ras", cnc, cnr, 24, 3, {}, rgb);
     announce(dir + "/colour.ras", "24-bit raster, red-green-blue order (129 x 96)");
+
+    save_raw(dir + "/cells", "ima", 320, 240, cells_image(320, 240));
+    announce(dir + "/cells.ima", "8-bit image of bright cells on a dark ground (320 x 240)");
 }
 
 void bench_samples(const std::string& dir) {
@@ -161,7 +197,57 @@ void bench_samples(const std::string& dir) {
         w[2 * i + 1] = static_cast<unsigned char>(p[i] ^ 0x5a);
     }
     save_raw(dir + "/big16", "imw", n, n, w);
-    std::printf("make-samples: wrote %s/big8.ras and %s/big16.imw (8192 x 8192)\n", dir.c_str(), dir.c_str());
+
+    // Random blobs: a coarse random grid, bilinearly interpolated, about
+    // half of the pixels at or above 128.
+    const int cell = 160, grid = n / cell + 2;
+    std::vector<int> coarse(static_cast<std::size_t>(grid) * grid);
+    for (auto& v : coarse) {
+        state = state * 1664525u + 1013904223u;
+        v = static_cast<int>(state >> 24);
+    }
+    for (int y = 0; y < n; ++y) {
+        const int gy = y / cell, fy = y % cell;
+        for (int x = 0; x < n; ++x) {
+            const int gx = x / cell, fx = x % cell;
+            auto at = [&](int i, int j) { return coarse[static_cast<std::size_t>(j) * grid + i]; };
+            const int top = at(gx, gy) * (cell - fx) + at(gx + 1, gy) * fx;
+            const int bottom = at(gx, gy + 1) * (cell - fx) + at(gx + 1, gy + 1) * fx;
+            p[static_cast<std::size_t>(y) * n + x] = static_cast<unsigned char>((top * (cell - fy) + bottom * fy) / (cell * cell));
+        }
+    }
+    save_raw(dir + "/blobs", "ima", n, n, p);
+
+    // Adversarial shapes for labellers that follow label links. Top half:
+    // bands of combs of 512 teeth whose neighbours are bridged one pair at a
+    // time from right to left, one row further down each time, so that a
+    // labeller that never shortens its links builds a chain through all the
+    // teeth and walks it for every tooth of every later row. Bottom half: a
+    // square spiral of one-pixel walls eight pixels apart.
+    std::fill(p.begin(), p.end(), 0);
+    auto set = [&](int x, int y) { p[static_cast<std::size_t>(y) * n + x] = 255; };
+    const int teeth = n / 16, band = 1024;
+    for (int top = 0; top < n / 2; top += band) {
+        for (int t = 0; t < teeth; ++t)
+            for (int y = top; y < top + band - 1; ++y) set(16 * t, y);
+        for (int t = teeth - 1; t >= 1; --t) {
+            const int y = top + 1 + (teeth - 1 - t) * 2;
+            for (int x = 16 * (t - 1); x <= 16 * t; ++x) set(x, y);
+        }
+    }
+    for (int ring = 0;; ++ring) {
+        const int lo = ring * 8, hi = n - 1 - ring * 8, ylo = n / 2 + ring * 8, yhi = n - 1 - ring * 8;
+        if (ylo + 8 >= yhi || lo + 8 >= hi) break;
+        for (int x = lo; x <= hi; ++x) set(x, ylo);
+        for (int y = ylo; y <= yhi; ++y) set(hi, y);
+        for (int x = lo; x <= hi; ++x) set(x, yhi);
+        for (int y = ylo + 8; y <= yhi; ++y) set(lo, y);
+        for (int x = lo; x <= lo + 8; ++x) set(x, ylo + 8);
+    }
+    save_raw(dir + "/adversarial", "ima", n, n, p);
+
+    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192) into %s\n",
+                dir.c_str());
 }
 
 }  // namespace

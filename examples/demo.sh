@@ -10,7 +10,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cd "$out"
-mkdir -p samples converted logs
+mkdir -p samples converted labels logs
 
 # Runs a program with its output kept in logs/<name>.log; stops the demo
 # with the log shown if the program fails.
@@ -50,6 +50,19 @@ else
   echo "demo: the replayed conversion differs from the AUTO one" >&2
   exit 1
 fi
+echo
+
+# Number of objects a label-tool run reported in its log.
+objects_in() { LC_ALL=C grep -a -o '\*\*\* ETIQ \*\*\* [0-9]*' "logs/$1.log" | awk '{print $4}'; }
+
+echo "== label-tool: numbering the bright cells of samples/cells.ima (threshold 100)"
+run label_auto "$bin/label-tool" samples/cells.ima 8 100 0 labels/cells.imw
+echo "  AUTO, 8-connexity: $(objects_in label_auto) objects; 16-bit labels in labels/cells.imw"
+run label_auto4 "$bin/label-tool" samples/cells.ima 4 100 0 labels/cells_4.ima
+echo "  AUTO, 4-connexity: $(objects_in label_auto4) objects (two squares touch only at a corner); labels/cells_4.ima"
+cp "$here/label.ctrl" label.ctrl
+run label_replay "$bin/label-tool" label.ctrl </dev/null
+echo "  FICHIER, replaying examples/label.ctrl: $(objects_in label_replay) objects; 8-bit labels in labels/cells_replayed.ras"
 echo
 
 echo "demo: results are in $out (program outputs in $out/logs)"
