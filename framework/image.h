@@ -128,6 +128,64 @@ typedef struct {
     char nom[LONG_NOM];
 } imarvb;
 
+/*
+ * Volumes: data[z][y][x] is sample x of trace y of plane z; every trace is
+ * its own allocation and every plane has its own table of trace pointers.
+ * dimx samples per trace, dimy traces per plane, dimz planes held, entete
+ * the header length of the file read, nb_bits the bits per sample (8, 16
+ * or 64).
+ */
+typedef struct {
+    int dimx;
+    int dimy;
+    int dimz;
+    int entete;
+    int nb_bits;
+    unsigned char ***data;
+    /* Sliding window over an LVF stream: number of the plane at the centre
+     * of the window, number of planes held (data then has nb_seq planes),
+     * and the stream read or written. */
+    int courant;
+    int nb_seq;
+    FILE *fichier;
+} ima3Du1;
+
+typedef struct {
+    int dimx;
+    int dimy;
+    int dimz;
+    int entete;
+    int nb_bits;
+    short ***data;
+} ima3Ds2;
+
+typedef struct {
+    int dimx;
+    int dimy;
+    int dimz;
+    int entete;
+    int nb_bits;
+    unsigned int ***data;
+} ima3Du4;
+
+typedef struct {
+    int dimx;
+    int dimy;
+    int dimz;
+    int entete;
+    int nb_bits;
+    unsigned long long ***data;
+} ima3Du8;
+
+typedef struct {
+    int dimx;
+    int dimy;
+    int dimz;
+    int entete;
+    int nb_bits;
+    double ***data;
+} ima3Dd;
+
 /* Reader stage: file name split into name and extension (without the dot). */
 typedef struct {
     char nom[LONG_NOM];

@@ -1,0 +1,235 @@
+// LVF files: round trips, boxes, header checks, and the sliding window
+// over a whole volume.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lvf_volume.h"
+#include "support.hpp"
+#include "volume.h"
+#include "volume_files.hpp"
+
+using namespace volume_files;
+using testing_support::read_file;
+using testing_support::run_captured;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace {
+
+ima3Du1 numbered(int dimx, int dimy, int dimz) {
+    ima3Du1 v = make_u1(dimx, dimy, dimz, [](int x, int y, int z) { return 1 + x + 7 * y + 31 * z; });
+    v.entete = 24;
+    v.nb_bits = 8;
+    return v;
+}
+
+}  // namespace
+
+TEST(LvfFiles, WholeVolumeRoundTrip) {
+    TempDir dir;
+    ima3Du1 v = numbered(5, 4, 3);
+    ASSERT_EQ(write_volume_u1(dir.file("v.lvf").c_str(), &v), 0);
+    const std::string bytes = read_file(dir.file("v.lvf"));
+    ASSERT_EQ(bytes.size(), 24u + 60u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x80\0\0\0\x18\0\0\0", 8));
+    EXPECT_EQ(bytes, lvf_file(5, 4, 3, samples_of(v)));
+
+    ima3Du1 back{};
+    ASSERT_EQ(lect_volume_u1(dir.file("v.lvf").c_str(), &back), 0);
+    EXPECT_EQ(back.dimx, 5);
+    EXPECT_EQ(back.dimy, 4);
+    EXPECT_EQ(back.dimz, 3);
+    EXPECT_EQ(back.entete, 24);
+    EXPECT_EQ(back.nb_bits, 8);
+    EXPECT_EQ(samples_of(back), samples_of(v));
+    liberer_ima3Du1(&v);
+    liberer_ima3Du1(&back);
+}
+
+TEST(LvfFiles, RecordsThatCannotBeWrittenAsLvf) {
+    TempDir dir;
+    auto run = run_captured([&] {
+        ima3Du1 v = numbered(2, 2, 2);
+        v.entete = 80;
+        const int deep = write_volume_u1(dir.file("a.lvf").c_str(), &v);
+        v.entete = 24;
+        v.nb_bits = 16;
+        const int wide = write_volume_u1(dir.file("b.lvf").c_str(), &v);
+        std::fprintf(stderr, "%d %d", deep, wide);
+    });
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "ATTENTION ecriture d'image impossible: entete=80\nATTENTION ecriture d'image impossible: profondeur=16\n");
+    EXPECT_EQ(run.err, "1 1");
+
+    auto uncreatable = run_captured([] {
+        ima3Du1 v = numbered(2, 2, 2);
+        std::fprintf(stderr, "[%d]", write_volume_u1("/nonexistent/x.lvf", &v));
+    });
+    EXPECT_EQ(uncreatable.status, 0);
+    EXPECT_EQ(uncreatable.out, "Dans lvf_volume.cpp, ligne 392, ");
+    EXPECT_EQ(uncreatable.err, "write_volume_u1: No such file or directory\n[-1]");
+}
+
+TEST(LvfFiles, BoxOfAVolume) {
+    TempDir dir;
+    ima3Du1 v = numbered(6, 5, 4);
+    ASSERT_EQ(write_part_of_volume_u1(dir.file("box.lvf").c_str(), &v, 1, 2, 1, 3, 4, 2), 0);
+    std::string expected;
+    for (int z = 1; z <= 2; ++z)
+        for (int y = 2; y <= 4; ++y)
+            for (int x = 1; x <= 3; ++x) expected += static_cast<char>(v.data[z][y][x]);
+    EXPECT_EQ(read_file(dir.file("box.lvf")), lvf_file(3, 3, 2, expected));
+
+    auto outside = run_captured([&] {
+        std::fprintf(stderr, "%d", write_part_of_volume_u1(dir.file("bad.lvf").c_str(), &v, 0, 0, 0, 6, 1, 1));
+    });
+    EXPECT_EQ(outside.err, "-1");
+    EXPECT_FALSE(testing_support::file_exists(dir.file("bad.lvf")));
+    liberer_ima3Du1(&v);
+}
+
+TEST(LvfFiles, HeaderChecks) {
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string printed;
+    } cases[] = {
+        {"one byte too long", lvf_file(2, 2, 2, std::string(9, 'x')), "fichier de 33 octets alors que 32 octets attendus!\n"},
+        {"one byte short", lvf_file(2, 2, 2, std::string(7, 'x')), "fichier de 31 octets alors que 32 octets attendus!\n"},
+        {"written on a big-endian host", lvf_file(2, 2, 2, std::string(8, 'x'), static_cast<int>(0x80000000u)),
+         "Attention image codee dans l'ordre inverse de la lecture\nNombre magique incorrecte\n"},
+        {"another magic number", lvf_file(2, 2, 2, std::string(8, 'x'), 7), "Nombre magique incorrecte\n"},
+        {"no magic number", "ab", "lecture impossible du nombre magique\n"},
+        {"header cut short", lvf_file(2, 2, 2, "").substr(0, 12),
+         "probleme lecture param\350tres dimensionnels de l'image\n"},
+        {"16-bit samples", lvf_file(2, 2, 2, std::string(16, 'x'), 128, 24, 16), "Image non codee sur 8bits\n"},
+        {"negative size", lvf_file(-2, 2, 2, ""), "Dimensions -2 x 2 x 2 ou entete 24 incorrectes\n"},
+        {"header length below 24", lvf_file(2, 2, 2, std::string(8, 'x'), 128, 8),
+         "Dimensions 2 x 2 x 2 ou entete 8 incorrectes\n"},
+        {"sizes whose product overflows", lvf_file(2000000000, 2000000000, 2000000000, ""),
+         "fichier de 24 octets alors que 9223372036854775807 octets attendus!\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(dir.file("h.lvf"), c.bytes);
+        auto run = run_captured([&] {
+            ima3Du1 whole{}, window{};
+            std::fprintf(stderr, "%d %d", lect_volume_u1(dir.file("h.lvf").c_str(), &whole),
+                         lect_volume_u1_sequence_first(dir.file("h.lvf").c_str(), &window, 3));
+        });
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "-1 -1");
+        EXPECT_EQ(run.out, c.printed + c.printed) << run.out;
+    }
+
+    auto missing = run_captured([&] {
+        ima3Du1 v{};
+        lect_volume_u1(dir.file("none.lvf").c_str(), &v);
+    });
+    EXPECT_EQ(missing.status, 255);
+    EXPECT_EQ(missing.out, "Dans lvf_volume.cpp, ligne 147, ");
+    EXPECT_EQ(missing.err, "lect_volume_u1: No such file or directory\n");
+    auto missing_header = run_captured([&] {
+        ima3Du1 v{};
+        lecture_entete_lvf(dir.file("none.lvf").c_str(), &v);
+    });
+    EXPECT_EQ(missing_header.status, 255);
+    EXPECT_EQ(missing_header.out, "Dans lvf_volume.cpp, ligne 43, ");
+}
+
+TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
+    TempDir dir;
+    const int planes = 9;
+    ima3Du1 v = numbered(4, 3, planes);
+    ASSERT_EQ(write_volume_u1(dir.file("in.lvf").c_str(), &v), 0);
+
+    for (int width : {1, 3, 5}) {
+        SCOPED_TRACE(width);
+        ima3Du1 window{};
+        const int half = width / 2;
+        ASSERT_EQ(lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &window, width), half);
+        ASSERT_EQ(window.nb_seq, width);
+
+        // A copy of the stream: the centre slot of each window is written
+        // out, between zero planes that stand for the planes never centred
+        // (plane numbers 1 ... half - 1 before, the last half after).
+        ima3Du1 out{};
+        copie_entete_ima3du1(&window, &out);
+        EXPECT_EQ(out.dimz, planes);
+        EXPECT_EQ(out.nb_seq, width);
+        out.courant = half;
+        const std::string out_name = dir.file("out" + std::to_string(width) + ".lvf");
+        ASSERT_EQ(write_volume_u1_sequence_preparation(out_name.c_str(), &out, std::max(half - 1, 0)), 0);
+
+        // Slot i holds plane courant - half + i (planes counted from 1, plane
+        // 0 being the zero plane before the volume).
+        std::vector<int> centres;
+        int status = 0;
+        do {
+            for (int slot = 0; slot < width; ++slot) {
+                const int plane = window.courant - half + slot;
+                const unsigned char expected = plane >= 1 ? static_cast<unsigned char>(1 + 31 * (plane - 1)) : 0;
+                ASSERT_EQ(window.data[slot][0][0], expected) << "centre " << window.courant << " slot " << slot;
+            }
+            centres.push_back(window.courant);
+            out.data = window.data;
+            if (window.courant >= 1) {
+                ASSERT_EQ(write_volume_u1_sequence_next(&out), 0);
+            }
+            testing::internal::CaptureStdout();
+            status = lect_volume_u1_sequence_next(&window);
+            const std::string said = testing::internal::GetCapturedStdout();
+            if (status != 0) {
+                EXPECT_EQ(said, "Lecture sequence suivante impossible: fin du bloc\n");
+            }
+        } while (status == 0);
+        ASSERT_EQ(write_volume_u1_sequence_fermeture(&out, half), 0);
+
+        // Centres run from plane half up to the last plane with a full
+        // window, each plane of the file read once, in order.
+        std::vector<int> expected_centres;
+        for (int c = half; c + half <= planes; ++c) expected_centres.push_back(c);
+        EXPECT_EQ(centres, expected_centres);
+
+        // The output is a valid LVF volume of the input's size: centred
+        // planes copied, the others zero.
+        ima3Du1 back{};
+        ASSERT_EQ(lect_volume_u1(out_name.c_str(), &back), 0);
+        ASSERT_EQ(back.dimz, planes);
+        for (int z = 0; z < planes; ++z) {
+            const bool centred = z + 1 >= std::max(half, 1) && z + 1 + half <= planes;
+            EXPECT_EQ(back.data[z][2][3], centred ? v.data[z][2][3] : 0) << "plane " << z;
+        }
+        liberer_ima3Du1(&back);
+        std::fclose(window.fichier);
+        liberer_ima3Du1_sequence(&window);
+    }
+    liberer_ima3Du1(&v);
+}
+
+TEST(LvfWindow, WidthRules) {
+    TempDir dir;
+    ima3Du1 v = numbered(2, 2, 4);
+    write_volume_u1(dir.file("in.lvf").c_str(), &v);
+    auto run = run_captured([&] {
+        ima3Du1 even{}, zero{}, wide{}, widest{};
+        const int c4 = lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &even, 4);
+        std::fprintf(stderr, "%d %d|", c4, even.nb_seq);
+        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &zero, 0));
+        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &widest, 5));
+        std::fprintf(stderr, "%d", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &wide, 7));
+    });
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "2 5|-1|2|-1");
+    EXPECT_EQ(run.out,
+              "Attention fenetre de 5 plans utilisee au lieu de 4 demandes\n"
+              "Largeur de fenetre 0 refusee (au moins 1)\n"
+              "Fenetre de 7 plans trop large pour un volume de 4 plans\n");
+    liberer_ima3Du1(&v);
+}
