@@ -117,6 +117,45 @@ Bytes cells_image(int nc, int nr) {
     return p;
 }
 
+// An 8-bit volume file: the 80-byte header ('a' but for the big-endian
+// sizes, 8 bits per sample and the header length), then the samples.
+void save_volume(const std::string& path, int dimx, int dimy, int dimz, const Bytes& samples) {
+    Bytes out(80, 'a');
+    auto put = [&out](std::size_t at, std::uint32_t v) {
+        for (int k = 0; k < 4; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<unsigned char>(v >> (24 - 8 * k));
+    };
+    put(4, static_cast<std::uint32_t>(dimx));
+    put(8, static_cast<std::uint32_t>(dimy));
+    put(12, static_cast<std::uint32_t>(dimz));
+    put(36, 8);
+    put(72, 80);
+    out.insert(out.end(), samples.begin(), samples.end());
+    save(path, out);
+}
+
+// A volume of a bright ball and a tube across a soft gradient, sprinkled
+// with isolated dark and bright voxels (the noise a median removes).
+Bytes phantom_volume(int dimx, int dimy, int dimz, std::uint32_t seed, int noise_per_mille) {
+    Bytes v(static_cast<std::size_t>(dimx) * static_cast<std::size_t>(dimy) * static_cast<std::size_t>(dimz));
+    std::uint32_t state = seed;
+    std::size_t i = 0;
+    for (int z = 0; z < dimz; ++z)
+        for (int y = 0; y < dimy; ++y)
+            for (int x = 0; x < dimx; ++x, ++i) {
+                const double bx = x - dimx * 0.4, by = y - dimy * 0.5, bz = z - dimz * 0.5;
+                const double tube = (y - dimy * 0.3) * (y - dimy * 0.3) + (z - dimz * 0.7) * (z - dimz * 0.7);
+                int value = 40 + 60 * x / dimx;
+                if (bx * bx + by * by + bz * bz < (dimz * 0.3) * (dimz * 0.3)) value = 210;
+                else if (tube < (dimz * 0.08) * (dimz * 0.08)) value = 160;
+                state = state * 1664525u + 1013904223u;
+                const int dice = static_cast<int>((state >> 8) % 1000);
+                if (dice < noise_per_mille / 2) value = 0;
+                else if (dice < noise_per_mille) value = 255;
+                v[i] = static_cast<unsigned char>(value);
+            }
+    return v;
+}
+
 void demo_samples(const std::string& dir) {
     std::printf("make-samples: writing the demonstration samples into %s/\n", dir.c_str());
 
@@ -180,6 +219,9 @@ void demo_samples(const std::string& dir) {
 
     save_raw(dir + "/cells", "ima", 320, 240, cells_image(320, 240));
     announce(dir + "/cells.ima", "8-bit image of bright cells on a dark ground (320 x 240)");
+
+    save_volume(dir + "/phantom.vol", 96, 80, 48, phantom_volume(96, 80, 48, 5, 60));
+    announce(dir + "/phantom.vol", "8-bit volume file (96 x 80 x 48): a ball and a tube, 6% noisy voxels");
 }
 
 void bench_samples(const std::string& dir) {
@@ -246,7 +288,9 @@ void bench_samples(const std::string& dir) {
     }
     save_raw(dir + "/adversarial", "ima", n, n, p);
 
-    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192) into %s\n",
+    save_volume(dir + "/vol256.vol", 256, 256, 256, phantom_volume(256, 256, 256, 11, 60));
+    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192) and "
+                "vol256.vol (256 x 256 x 256) into %s\n",
                 dir.c_str());
 }
 
