@@ -61,7 +61,21 @@ for image in blobs adversarial; do
 done
 rm -f copy.* out*.*
 
+echo "== median3d-tool (256 x 256 x 256 volume file)"
+[ -f vol256.vol ] || "$bin/make-samples" --bench .
+base=$(best_of_5 "$bin/volume-convert-tool" vol256.vol out_copy.vol)
+for w in 3 5 7; do
+  t=$(best_of_5 "$bin/median3d-tool" $w $w $w vol256.vol out.vol)
+  report "median3d-tool window ${w}x${w}x${w}" "$t" "read + write (convert)" "$base"
+done
+rm -f out*.*
+
 if [ -x "$(dirname "$bin")/bench/labelling_bench" ]; then
   echo "== labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes)"
   "$(dirname "$bin")/bench/labelling_bench" --benchmark_format=console 2>/dev/null | grep BM_
+fi
+
+if [ -x "$(dirname "$bin")/bench/median3d_bench" ]; then
+  echo "== median3d in memory (256 x 256 x 256)"
+  "$(dirname "$bin")/bench/median3d_bench" --benchmark_format=console 2>/dev/null | grep BM_
 fi
