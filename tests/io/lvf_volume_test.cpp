@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -232,4 +233,35 @@ TEST(LvfWindow, WidthRules) {
               "Largeur de fenetre 0 refusee (au moins 1)\n"
               "Fenetre de 7 plans trop large pour un volume de 4 plans\n");
     liberer_ima3Du1(&v);
+}
+
+TEST(LvfFiles, TruncatedAndMutatedFilesNeverCrash) {
+    TempDir dir;
+    const std::string whole = lvf_file(3, 2, 4, std::string(24, '\x05'));
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 120; ++trial) {
+        std::string bytes = whole;
+        if (trial < static_cast<int>(whole.size())) {
+            bytes.resize(static_cast<std::size_t>(trial));
+        } else {
+            for (int k = 0; k < 2; ++k) bytes[random() % 24] = static_cast<char>(random() % 256);
+        }
+        SCOPED_TRACE(trial);
+        write_file(dir.file("m.lvf"), bytes);
+        auto run = run_captured([&] {
+            ima3Du1 v{}, w{};
+            const int whole_result = lect_volume_u1(dir.file("m.lvf").c_str(), &v);
+            const int window = lect_volume_u1_sequence_first(dir.file("m.lvf").c_str(), &w, 3);
+            if (window >= 0)
+                while (lect_volume_u1_sequence_next(&w) == 0) {
+                }
+            std::fprintf(stderr, "%d", whole_result == 0 && window >= 0 ? 0 : -1);
+        });
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.err == "0" || run.err == "-1") << run.err;
+        // Only the intact file reads.
+        if (bytes == whole) {
+            EXPECT_EQ(run.err, "0");
+        }
+    }
 }
