@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support.hpp"
 
@@ -16,7 +17,7 @@ using testing_support::write_file;
 
 namespace {
 
-const std::string kQuestions[] = {
+const std::vector<std::string> kQuestions = {
     ">> image initiale (u1): nom complet du fichier image a lire",
     ">> etiquetage : connexite : 4 ou 8",
     ">> etiquetage : seuil : premier niveau de gris des objets",
@@ -59,14 +60,9 @@ TEST(LabelTool, ManualRunAsksFiveQuestionsAndItsControlFileReplays) {
     make_cells(dir);
     auto manual = run_program("label-tool", {}, "cells.ima\n8\n100\n0\nlab.ima\nrun\n", dir.path());
     ASSERT_EQ(manual.status, 0) << manual.out;
-    std::size_t at = 0;
-    for (const std::string& q : kQuestions) {
-        at = manual.out.find("\n" + q + "? : ", at);
-        ASSERT_NE(at, std::string::npos) << q;
-    }
+    EXPECT_TRUE(testing_support::asks_in_order(manual.out, kQuestions)) << manual.out;
     const std::string ctrl = read_file(dir.file("run.ctrl"));
-    EXPECT_EQ(ctrl, "cells.ima\t\t#" + kQuestions[0] + "\n8\t\t#" + kQuestions[1] + "\n100\t\t#" + kQuestions[2] +
-                        "\n0\t\t#" + kQuestions[3] + "\nlab.ima\t\t#" + kQuestions[4] + "\n");
+    EXPECT_EQ(ctrl, testing_support::ctrl_text({"cells.ima", "8", "100", "0", "lab.ima"}, kQuestions));
     const std::string first = read_file(dir.file("lab.ima"));
     EXPECT_EQ(first, std::string("\x01\x01\x00\x00\x02\x00\x00\x00\x00\x02\x00\x00\x03\x00\x00", 15));
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support.hpp"
 #include "volume_files.hpp"
@@ -18,7 +19,7 @@ using testing_support::write_file;
 
 namespace {
 
-const std::string kQuestions[] = {
+const std::vector<std::string> kQuestions = {
     ">>median3d question : winX (entier impair positif)",
     ">>median3d question : winY (entier impair positif)",
     ">>median3d question : winZ (entier impair positif)",
@@ -106,14 +107,9 @@ TEST(Median3dTool, ManualRunSavesAControlFileThatReplaysWithoutTyping) {
     write_file(dir.file("src.vol"), spiked_volume());
     auto manual = run_program("median3d-tool", {}, "3\n1\n3\nsrc.vol\nres.vol\nrun\n", dir.path());
     ASSERT_EQ(manual.status, 0) << manual.out;
-    std::size_t at = 0;
-    for (const std::string& q : kQuestions) {
-        at = manual.out.find("\n" + q + "? : ", at);
-        ASSERT_NE(at, std::string::npos) << q;
-    }
+    EXPECT_TRUE(testing_support::asks_in_order(manual.out, kQuestions)) << manual.out;
     const std::string ctrl = read_file(dir.file("run.ctrl"));
-    EXPECT_EQ(ctrl, "3\t\t#" + kQuestions[0] + "\n1\t\t#" + kQuestions[1] + "\n3\t\t#" + kQuestions[2] +
-                        "\nsrc.vol\t\t#" + kQuestions[3] + "\nres.vol\t\t#" + kQuestions[4] + "\n");
+    EXPECT_EQ(ctrl, testing_support::ctrl_text({"3", "1", "3", "src.vol", "res.vol"}, kQuestions));
     EXPECT_NE(manual.out.find("masque 3x1x3, nomfichierRes: res.vol\n"), std::string::npos);
     const std::string first = read_file(dir.file("res.vol"));
     ASSERT_EQ(first.size(), 80u + 6 * 5 * 4);

@@ -102,6 +102,21 @@ std::string read_file(const std::string& path) {
 
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
 
+bool asks_in_order(const std::string& out, const std::vector<std::string>& questions) {
+    std::size_t at = 0;
+    for (const std::string& q : questions) {
+        at = out.find("\n" + q + "? : ", at);
+        if (at == std::string::npos) return false;
+    }
+    return true;
+}
+
+std::string ctrl_text(const std::vector<std::string>& replies, const std::vector<std::string>& questions) {
+    std::string text;
+    for (std::size_t i = 0; i < replies.size() && i < questions.size(); ++i) text += replies[i] + "\t\t#" + questions[i] + "\n";
+    return text;
+}
+
 std::string be16(unsigned value) {
     return {static_cast<char>((value >> 8) & 0xff), static_cast<char>(value & 0xff)};
 }

@@ -51,6 +51,12 @@ void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
+// Whether `out` asks each question in turn on the terminal ("\n<question>? : ").
+bool asks_in_order(const std::string& out, const std::vector<std::string>& questions);
+
+// The text of a control file: one "reply<tab><tab>#question" line per pair.
+std::string ctrl_text(const std::vector<std::string>& replies, const std::vector<std::string>& questions);
+
 // Big-endian encodings of integers, for building file images by hand.
 std::string be16(unsigned value);
 std::string be32(unsigned value);
