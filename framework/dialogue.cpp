@@ -45,10 +45,10 @@ void empty_record(param* p) {
     p->rep[0] = '\0';
 }
 
-// Shows `question` with `shown` as its default and returns the typed line
-// when it is not empty; an empty line or the end of standard input keeps the
-// default.
-std::optional<std::string> ask_with_default(const char* who) {
+// Reads the reply to a question already shown with its default: the typed
+// line when it is not empty, or nullopt (keep the default) for an empty line
+// or at the end of standard input.
+std::optional<std::string> replacement_reply(const char* who) {
     std::fflush(stdout);
     std::optional<std::string> line = fw::read_reply_line(who);
     if (!line || line->empty()) return std::nullopt;
@@ -58,7 +58,7 @@ std::optional<std::string> ask_with_default(const char* who) {
 // The question of lec_nom and param_fin on a text of any length.
 void ask_text(std::string& value, const char* question) {
     std::printf("\n%s? [%s] : ", question, value.c_str());
-    if (auto line = ask_with_default("lec_nom")) value = *line;
+    if (auto line = replacement_reply("lec_nom")) value = *line;
 }
 
 // Reads the characters of a .ctrl question (after its '#') up to the end of
@@ -171,7 +171,7 @@ void lec_param(const char* question, param* ptp) {
             fw::copy_text(ptp->qst, question);
         }
         std::printf("\n%s? [%s] : ", ptp->qst, ptp->rep);
-        if (auto line = ask_with_default("lec_param")) fw::copy_text(ptp->rep, *line);
+        if (auto line = replacement_reply("lec_param")) fw::copy_text(ptp->rep, *line);
     } else {
         std::printf("\nERREUR lec_param : qst=%s, rep=%s\n", ptp->qst, ptp->rep);
     }
@@ -207,17 +207,17 @@ int param_fin(int argc, char** argv, param* first) {
 
 void lec_int(int* value, const char* question) {
     std::printf("\n%s? [%d] : ", question, *value);
-    if (auto line = ask_with_default("lec_int")) *value = static_cast<int>(std::strtol(line->c_str(), nullptr, 10));
+    if (auto line = replacement_reply("lec_int")) *value = static_cast<int>(std::strtol(line->c_str(), nullptr, 10));
 }
 
 void lec_float(float* value, const char* question) {
     std::printf("\n%s? [%.3f] : ", question, static_cast<double>(*value));
-    if (auto line = ask_with_default("lec_float")) *value = static_cast<float>(std::strtod(line->c_str(), nullptr));
+    if (auto line = replacement_reply("lec_float")) *value = static_cast<float>(std::strtod(line->c_str(), nullptr));
 }
 
 void lec_double(double* value, const char* question) {
     std::printf("\n%s? [%.3f] : ", question, *value);
-    if (auto line = ask_with_default("lec_double")) *value = std::strtod(line->c_str(), nullptr);
+    if (auto line = replacement_reply("lec_double")) *value = std::strtod(line->c_str(), nullptr);
 }
 
 void lec_nom(char* nom, const char* question) {
