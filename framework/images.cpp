@@ -1,11 +1,10 @@
 // Allocation and release of the 2D image records: one row table over one
 // contiguous pixel block, so that pixels[0] walks the whole image.
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <cstring>
 
+#include "block.hpp"
 #include "fail.hpp"
 #include "pixel_traits.hpp"
 #include "proto2D.h"
@@ -13,25 +12,10 @@
 namespace {
 
 // Allocates a row table of nr entries over a block of nc x nr pixels and
-// returns it (the pixels are zero-filled on request, else undefined). Empty images (nc or nr 0) still get a one-entry table and a
-// one-byte block, so that pixels and pixels[0] are never null. Negative or
-// overflowing sizes and exhausted memory end the process.
-// Blocks from this size on are aligned to, and backed by, 2 MiB pages where
-// the system offers them: filling a large image from a file then costs a
-// few dozen page faults instead of one per 4 KiB.
-constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-void* alloc_block(std::size_t bytes, bool zero_filled) {
-    if (bytes < kLargeBlock) return zero_filled ? std::calloc(bytes, 1) : std::malloc(bytes);
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (block == nullptr) return nullptr;
-    ::madvise(block, rounded, MADV_HUGEPAGE);
-    if (zero_filled) std::memset(block, 0, bytes);
-    return block;
-}
-
+// returns it (the pixels are zero-filled on request, else undefined). Empty
+// images (nc or nr 0) still get a one-entry table and a one-byte block, so
+// that pixels and pixels[0] are never null. Negative or overflowing sizes
+// and exhausted memory end the process.
 template <class Pixel>
 Pixel** alloc_rows(int nc, int nr, bool zero_filled) {
     if (nc < 0 || nr < 0) fw::fail(1, "\n allocation image impossible\n");
@@ -41,7 +25,7 @@ Pixel** alloc_rows(int nc, int nr, bool zero_filled) {
     const std::size_t rows = nr > 0 ? static_cast<std::size_t>(nr) : 1;
 
     auto** table = static_cast<Pixel**>(zero_filled ? std::calloc(rows, sizeof(Pixel*)) : std::malloc(rows * sizeof(Pixel*)));
-    auto* block = static_cast<Pixel*>(alloc_block(bytes, zero_filled));
+    auto* block = static_cast<Pixel*>(fw::allocate_block(bytes, zero_filled));
     if (table == nullptr || block == nullptr) fw::fail(1, "\n allocation image impossible\n");
 
     table[0] = block;

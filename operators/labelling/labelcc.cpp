@@ -1,8 +1,10 @@
 // Connected-component labelling in two scans of the input, without any
 // intermediate label image.
 //
-// Both scans cut each row into runs of object pixels. The first scan gives
-// provisional labels and records in t_lut which of them touch (a union-find
+// Both scans cut each row into runs of object pixels; the first tests the
+// pixels against the threshold and keeps the result as one bit per pixel
+// (an eighth of the input's size), which the second scan reads instead of
+// testing the image again. The first scan gives provisional labels and records in t_lut which of them touch (a union-find
 // whose roots are always the smallest label of their set); between the
 // scans t_lut becomes the map from provisional to final label; the second
 // scan repeats the run cutting and writes each run's final label straight
@@ -28,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "block.hpp"
 #include "fail.hpp"
 #include "proto2D.h"
 #include "text_input.hpp"
@@ -46,6 +49,8 @@ int connex_8;             // 1: 8-connexity
 int masque;               // neighbourhood code mask: 15 (8-connexity) or 7
 unsigned short etiq;      // provisional labels made by the last scan
 unsigned short* t_lut;    // label links, then provisional -> final map
+std::uint64_t* OBJETS;    // object pixels, one bit each, rows of whole 64-bit words
+std::size_t mots;         // words per row of OBJETS
 
 constexpr unsigned kMaxLabel = 65535;
 
@@ -64,18 +69,17 @@ struct RunList {
     int end(std::size_t i) const { return edge[2 * i + 1]; }
 };
 
-// Cuts rows into runs of object pixels. The object test is one range check
-// per pixel (a loop the compiler vectorises); the results are packed into
-// 64-bit words of one bit per pixel, and run edges are read off the words'
-// transitions, a count-trailing-zeros each.
+// Cuts rows into runs of object pixels. The first scan tests every pixel
+// (one range check, a loop the compiler vectorises) and packs the results
+// into OBJETS, one bit per pixel; the second scan reads the packed rows
+// instead of the image. Run edges are read off the words' transitions, a
+// count-trailing-zeros each.
 class RowRuns {
 public:
-    RowRuns() {
-        const std::size_t words = (static_cast<std::size_t>(np) + 63) / 64;
+    explicit RowRuns(bool binarise) : binarise_(binarise) {
         const std::size_t most = static_cast<std::size_t>(np) / 2 + 1;
         try {
-            mask_.assign(words * 64, 0);
-            bits_.assign(words, 0);
+            if (binarise) mask_.assign(mots * 64, 0);
             for (RunList* list : {&previous_, &current_}) {
                 list->edge.resize(2 * most);
                 list->label.resize(most);
@@ -101,20 +105,22 @@ public:
         current_.count = 0;
         if (empty_) return;
 
-        const unsigned char* row = ENTREE[y];
-        unsigned char* mask = mask_.data();
-        const unsigned char lo = lo_, span = span_;
-        for (int x = 0; x < np; ++x) mask[x] = static_cast<unsigned char>(row[x] - lo) <= span ? 0xff : 0;
-
-        const std::size_t words = bits_.size();
-        for (std::size_t w = 0; w < words; ++w) {
-            std::uint64_t word = 0;
-            for (int k = 0; k < 8; ++k) {
-                std::uint64_t eight;
-                std::memcpy(&eight, mask + w * 64 + static_cast<std::size_t>(k) * 8, 8);
-                word |= ((eight & 0x8080808080808080ull) * 0x0002040810204081ull >> 56) << (8 * k);
+        const std::size_t words = mots;
+        std::uint64_t* bits = OBJETS + static_cast<std::size_t>(y) * words;
+        if (binarise_) {
+            const unsigned char* row = ENTREE[y];
+            unsigned char* mask = mask_.data();
+            const unsigned char lo = lo_, span = span_;
+            for (int x = 0; x < np; ++x) mask[x] = static_cast<unsigned char>(row[x] - lo) <= span ? 0xff : 0;
+            for (std::size_t w = 0; w < words; ++w) {
+                std::uint64_t word = 0;
+                for (int k = 0; k < 8; ++k) {
+                    std::uint64_t eight;
+                    std::memcpy(&eight, mask + w * 64 + static_cast<std::size_t>(k) * 8, 8);
+                    word |= ((eight & 0x8080808080808080ull) * 0x0002040810204081ull >> 56) << (8 * k);
+                }
+                bits[w] = word;
             }
-            bits_[w] = word;
         }
 
         // A set bit of `edges` marks a pixel that differs from its left
@@ -123,7 +129,7 @@ public:
         std::size_t n = 0;
         std::uint64_t carry = 0;
         for (std::size_t w = 0; w < words; ++w) {
-            const std::uint64_t word = bits_[w];
+            const std::uint64_t word = bits[w];
             std::uint64_t edges = word ^ (word << 1 | carry);
             carry = word >> 63;
             const int base = static_cast<int>(w * 64);
@@ -137,8 +143,8 @@ public:
     }
 
 private:
+    bool binarise_;
     std::vector<unsigned char> mask_;  // padded to whole words, the padding stays 0
-    std::vector<std::uint64_t> bits_;
     RunList previous_;
     RunList current_;
     unsigned char lo_ = 0;
@@ -239,7 +245,7 @@ extern "C" {
 
 void ETIQ_S1(void) {
     unsigned counter = 0;
-    RowRuns rows;
+    RowRuns rows(true);
     for (int y = 0; y < nl; ++y) {
         rows.next_row(y);
         Neighbours above(rows.previous());
@@ -268,7 +274,7 @@ void ETIQ_S1(void) {
 
 void ETIQ_S2(void) {
     unsigned counter = 0;
-    RowRuns rows;
+    RowRuns rows(false);
     for (int y = 0; y < nl; ++y) {
         rows.next_row(y);
         Neighbours above(rows.previous());
@@ -301,13 +307,19 @@ int ETIQ(imau1 in, imau2 out, int* connexite, int* seuil_objets, int* contraste,
     t_lut[0] = 0;
 
     if (np <= 0 || nl <= 0) np = nl = 0;
+    mots = (static_cast<std::size_t>(np) + 63) / 64;
+    OBJETS = static_cast<std::uint64_t*>(
+        fw::allocate_block(std::max<std::size_t>(mots * static_cast<std::size_t>(nl), 1) * sizeof *OBJETS, false));
+    if (OBJETS == nullptr) out_of_memory();
     ETIQ_S1();
     const unsigned n = relabel(*plage);
     std::printf("\n*** ETIQ *** %u objets d\202nombr\202s.\n", n);
     ETIQ_S2();
 
     std::free(t_lut);
+    std::free(OBJETS);
     t_lut = nullptr;
+    OBJETS = nullptr;
     return static_cast<int>(n);
 }
 
