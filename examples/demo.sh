@@ -24,6 +24,19 @@ run() {
   fi
 }
 
+# Replays examples/<name>.ctrl with no typing (standard input at its end)
+# and checks that the run wrote a file identical to an earlier one.
+replay() {  # tool, control file name, earlier result, replayed result
+  cp "$here/$2" "$2"
+  run "replay_${2%.ctrl}" "$bin/$1" "$2" </dev/null
+  same "$3" "$4"
+}
+
+# Stops the demo unless two files are byte-identical.
+same() {
+  cmp -s "$1" "$2" || { echo "demo: $2 differs from $1" >&2; exit 1; }
+}
+
 "$bin/make-samples" samples
 echo
 
@@ -42,14 +55,8 @@ convert samples/colour.ras converted/colour_bgr.ras
 echo
 
 echo "== convert-tool, FICHIER mode: replaying examples/convert.ctrl"
-cp "$here/convert.ctrl" convert.ctrl
-run convert_replay "$bin/convert-tool" convert.ctrl </dev/null
-if cmp -s converted/palette.ras converted/palette_replayed.ras; then
-  echo "  converted/palette_replayed.ras is byte-identical to the AUTO run's converted/palette.ras"
-else
-  echo "demo: the replayed conversion differs from the AUTO one" >&2
-  exit 1
-fi
+replay convert-tool convert.ctrl converted/palette.ras converted/palette_replayed.ras
+echo "  converted/palette_replayed.ras is byte-identical to the AUTO run's converted/palette.ras"
 echo
 
 # Number of objects a label-tool run reported in its log.
@@ -60,9 +67,10 @@ run label_auto "$bin/label-tool" samples/cells.ima 8 100 0 labels/cells.imw
 echo "  AUTO, 8-connexity: $(objects_in label_auto) objects; 16-bit labels in labels/cells.imw"
 run label_auto4 "$bin/label-tool" samples/cells.ima 4 100 0 labels/cells_4.ima
 echo "  AUTO, 4-connexity: $(objects_in label_auto4) objects (two squares touch only at a corner); labels/cells_4.ima"
-cp "$here/label.ctrl" label.ctrl
-run label_replay "$bin/label-tool" label.ctrl </dev/null
-echo "  FICHIER, replaying examples/label.ctrl: $(objects_in label_replay) objects; 8-bit labels in labels/cells_replayed.ras"
+run label_ras "$bin/label-tool" samples/cells.ima 8 100 0 labels/cells.ras
+replay label-tool label.ctrl labels/cells.ras labels/cells_replayed.ras
+echo "  FICHIER, replaying examples/label.ctrl: $(objects_in replay_label) objects; 8-bit labels in labels/cells_replayed.ras"
+echo "    (byte-identical to the AUTO run's labels/cells.ras)"
 echo
 
 echo "== section-tool: sections of samples/phantom.vol (96 x 80 x 48) as rasters"
@@ -72,18 +80,14 @@ run section_xz "$bin/section-tool" samples/phantom.vol 2 40 sections/phantom_xz4
 echo "  XZ section 40 (trace 40 of every plane): sections/phantom_xz40.ras"
 run section_yz "$bin/section-tool" samples/phantom.vol 3 38 sections/phantom_yz38.ras
 echo "  YZ section 38 (sample 38 of every trace): sections/phantom_yz38.ras"
-cp "$here/section.ctrl" section.ctrl
-run section_replay "$bin/section-tool" section.ctrl </dev/null
-cmp -s sections/phantom_yz38.ras sections/phantom_yz38_replayed.ras ||
-  { echo "demo: the replayed section differs" >&2; exit 1; }
+replay section-tool section.ctrl sections/phantom_yz38.ras sections/phantom_yz38_replayed.ras
 echo "  replaying examples/section.ctrl gives the same YZ section: sections/phantom_yz38_replayed.ras"
 echo
 
 echo "== volume-convert-tool: volume file <-> LVF"
 run to_lvf "$bin/volume-convert-tool" samples/phantom.vol volumes/phantom.lvf
 run from_lvf "$bin/volume-convert-tool" volumes/phantom.lvf volumes/phantom_back.vol
-cmp -s samples/phantom.vol volumes/phantom_back.vol ||
-  { echo "demo: the LVF round trip differs" >&2; exit 1; }
+same samples/phantom.vol volumes/phantom_back.vol
 echo "  samples/phantom.vol -> volumes/phantom.lvf -> volumes/phantom_back.vol (identical to the original)"
 echo
 echo "== median3d-tool: median filtering of samples/phantom.vol (6% of its voxels are noise)"
@@ -93,10 +97,7 @@ echo "  3x3x3 window: volumes/phantom_median3.vol; its plane 24: sections/phanto
 echo "    (compare with the noisy sections/phantom_xy24.ras)"
 run median5 "$bin/median3d-tool" 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol
 echo "  5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol"
-cp "$here/median3d.ctrl" median3d.ctrl
-run median_replay "$bin/median3d-tool" median3d.ctrl </dev/null
-cmp -s volumes/phantom_median3.vol volumes/phantom_median3_replayed.vol ||
-  { echo "demo: the replayed median differs" >&2; exit 1; }
+replay median3d-tool median3d.ctrl volumes/phantom_median3.vol volumes/phantom_median3_replayed.vol
 echo "  replaying examples/median3d.ctrl gives the same volume: volumes/phantom_median3_replayed.vol"
 echo
 

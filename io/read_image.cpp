@@ -209,10 +209,9 @@ void read_ras8_file(const read_ima_t* desc, imau1* ima) {
 // What distinguishes the typed raw readers from one another.
 struct RawFormat {
     const char* function;
-    const char* lower;        // big-endian extension
-    const char* upper;        // host-order extension
-    const char* swap_line;    // printed when the values are reversed
-    const char* no_swap_line; // printed when they are kept
+    const char* lower;  // big-endian extension
+    const char* upper;  // host-order extension
+    bool tab_in_swap_line;  // the 16- and 32-bit integer readers separate "octets" and "des" by a tab
 };
 
 // Reads `count` pixels into `dst`; with `reverse`, through a scratch buffer
@@ -253,9 +252,9 @@ int read_raw(read_ima_t* desc, Image* ima, const RawFormat& format, void (*alloc
         fail(1, "\n>> ERREUR %s :lecture fichier %s \n", format.function, name.c_str());
 
     if (big_endian) {
-        std::printf("%s\n", format.swap_line);
+        std::printf("Swap des octets%sdes donnees lors de la lecture\n", format.tab_in_swap_line ? "\t" : " ");
     } else if (std::strcmp(desc->ext, format.upper) == 0) {
-        std::printf("%s\n", format.no_swap_line);
+        std::printf("Pas de swap des octets lors de la lecture car fichier .%s (INTEL)\n", format.upper);
     } else {
         fail(1, "\n extension %s inconnue\n", desc->ext);
     }
@@ -285,33 +284,23 @@ int read_imau1_init(read_ima_t* desc, imau1* ima) {
 }
 
 int read_imau2_init(read_ima_t* desc, imau2* ima) {
-    static constexpr RawFormat format{"read_imau2_init", "imw", "IMW", "Swap des octets\tdes donnees lors de la lecture",
-                                      "Pas de swap des octets lors de la lecture car fichier .IMW (INTEL)"};
-    return read_raw(desc, ima, format, alloc_imau2);
+    return read_raw(desc, ima, {"read_imau2_init", "imw", "IMW", true}, alloc_imau2);
 }
 
 int read_imau4_init(read_ima_t* desc, imau4* ima) {
-    static constexpr RawFormat format{"read_imau4_init", "iml", "IML", "Swap des octets\tdes donnees lors de la lecture",
-                                      "Pas de swap des octets lors de la lecture car fichier .IML (INTEL)"};
-    return read_raw(desc, ima, format, alloc_imau4);
+    return read_raw(desc, ima, {"read_imau4_init", "iml", "IML", true}, alloc_imau4);
 }
 
 int read_imafl_init(read_ima_t* desc, imafl* ima) {
-    static constexpr RawFormat format{"read_imafl_init", "imf", "IMF", "Swap des octets des donnees lors de la lecture",
-                                      "Pas de swap des octets lors de la lecture car fichier .IMF (INTEL)"};
-    return read_raw(desc, ima, format, alloc_imafl);
+    return read_raw(desc, ima, {"read_imafl_init", "imf", "IMF", false}, alloc_imafl);
 }
 
 int read_imacx4_init(read_ima_t* desc, imacx4* ima) {
-    static constexpr RawFormat format{"read_imacx4_init", "cxs", "CXS", "Swap des octets des donnees lors de la lecture",
-                                      "Pas de swap des octets lors de la lecture car fichier .CXS (INTEL)"};
-    return read_raw(desc, ima, format, alloc_imacx4);
+    return read_raw(desc, ima, {"read_imacx4_init", "cxs", "CXS", false}, alloc_imacx4);
 }
 
 int read_imacx8_init(read_ima_t* desc, imacx8* ima) {
-    static constexpr RawFormat format{"read_imacx8_init", "cxf", "CXF", "Swap des octets des donnees lors de la lecture",
-                                      "Pas de swap des octets lors de la lecture car fichier .CXF (INTEL)"};
-    return read_raw(desc, ima, format, alloc_imacx8);
+    return read_raw(desc, ima, {"read_imacx8_init", "cxf", "CXF", false}, alloc_imacx8);
 }
 
 int read_imarvb_init(read_ima_t* desc, imarvb* ima) {
