@@ -9,10 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "fail.hpp"
+#include "questions.hpp"
 #include "proto2D.h"
 #include "text_input.hpp"
 
@@ -53,6 +57,22 @@ std::optional<std::string> replacement_reply(const char* who) {
     std::optional<std::string> line = fw::read_reply_line(who);
     if (!line || line->empty()) return std::nullopt;
     return line;
+}
+
+// A typed line converted as the direct questions do (strtol for int, strtod
+// for the reals); a number beyond the range of T is refused.
+template <class T>
+T converted(const std::string& line, const char* question, const char* who) {
+    std::optional<T> value;
+    if constexpr (std::is_integral_v<T>) value = fw::integer_reply<T>(line.c_str());
+    else value = fw::real_reply<T>(line.c_str());
+    if (!value) {
+        const auto lo = std::numeric_limits<T>::lowest(), hi = std::numeric_limits<T>::max();
+        fw::refuse_reply(who, question, line.c_str(),
+                         std::is_integral_v<T> ? "entier de " + std::to_string(lo) + " a " + std::to_string(hi)
+                                               : std::string("nombre reel representable"));
+    }
+    return *value;
 }
 
 // The question of lec_nom and param_fin on a text of any length.
@@ -207,17 +227,17 @@ int param_fin(int argc, char** argv, param* first) {
 
 void lec_int(int* value, const char* question) {
     std::printf("\n%s? [%d] : ", question, *value);
-    if (auto line = replacement_reply("lec_int")) *value = static_cast<int>(std::strtol(line->c_str(), nullptr, 10));
+    if (auto line = replacement_reply("lec_int")) *value = converted<int>(*line, question, "lec_int");
 }
 
 void lec_float(float* value, const char* question) {
     std::printf("\n%s? [%.3f] : ", question, static_cast<double>(*value));
-    if (auto line = replacement_reply("lec_float")) *value = static_cast<float>(std::strtod(line->c_str(), nullptr));
+    if (auto line = replacement_reply("lec_float")) *value = converted<float>(*line, question, "lec_float");
 }
 
 void lec_double(double* value, const char* question) {
     std::printf("\n%s? [%.3f] : ", question, *value);
-    if (auto line = replacement_reply("lec_double")) *value = std::strtod(line->c_str(), nullptr);
+    if (auto line = replacement_reply("lec_double")) *value = converted<double>(*line, question, "lec_double");
 }
 
 void lec_nom(char* nom, const char* question) {

@@ -42,7 +42,7 @@ void free_rows(Pixel**& table) {
 }
 
 template <class Image>
-void alloc_image(Image* ima) {
+void alloc_pixels(Image* ima) {
     ima->pixels = alloc_rows<fw::pixel_t<Image>>(ima->nc, ima->nr, false);
 }
 
@@ -51,18 +51,18 @@ void alloc_image(Image* ima) {
 extern "C" {
 
 void alloc_imau1(imau1* ima) {
-    alloc_image(ima);
+    alloc_pixels(ima);
     ima->lutr = ima->lutv = ima->lutb = nullptr;
 }
-void alloc_imau2(imau2* ima) { alloc_image(ima); }
-void alloc_imas2(imas2* ima) { alloc_image(ima); }
-void alloc_imau4(imau4* ima) { alloc_image(ima); }
-void alloc_imas4(imas4* ima) { alloc_image(ima); }
-void alloc_imafl(imafl* ima) { alloc_image(ima); }
-void alloc_imadb(imadb* ima) { alloc_image(ima); }
-void alloc_imacx4(imacx4* ima) { alloc_image(ima); }
-void alloc_imacx8(imacx8* ima) { alloc_image(ima); }
-void alloc_imacx16(imacx16* ima) { alloc_image(ima); }
+void alloc_imau2(imau2* ima) { alloc_pixels(ima); }
+void alloc_imas2(imas2* ima) { alloc_pixels(ima); }
+void alloc_imau4(imau4* ima) { alloc_pixels(ima); }
+void alloc_imas4(imas4* ima) { alloc_pixels(ima); }
+void alloc_imafl(imafl* ima) { alloc_pixels(ima); }
+void alloc_imadb(imadb* ima) { alloc_pixels(ima); }
+void alloc_imacx4(imacx4* ima) { alloc_pixels(ima); }
+void alloc_imacx8(imacx8* ima) { alloc_pixels(ima); }
+void alloc_imacx16(imacx16* ima) { alloc_pixels(ima); }
 
 void alloc_imarvb(imarvb* ima) {
     ima->r = alloc_rows<unsigned char>(ima->nc, ima->nr, false);

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "image.h"
+#include "proto2D.h"
 
 namespace fw {
 
@@ -100,6 +100,31 @@ inline void reverse_copy_pixels(void* dst, const void* src, std::size_t pixels) 
         std::memcpy(dst, src, pixels * sizeof(Pixel));
     }
 }
+
+// The allocation and release functions of every 2D record, by overload, so
+// that templates allocate the record they are given.
+inline void alloc_image(imau1* ima) { alloc_imau1(ima); }
+inline void alloc_image(imau2* ima) { alloc_imau2(ima); }
+inline void alloc_image(imas2* ima) { alloc_imas2(ima); }
+inline void alloc_image(imau4* ima) { alloc_imau4(ima); }
+inline void alloc_image(imas4* ima) { alloc_imas4(ima); }
+inline void alloc_image(imafl* ima) { alloc_imafl(ima); }
+inline void alloc_image(imadb* ima) { alloc_imadb(ima); }
+inline void alloc_image(imacx4* ima) { alloc_imacx4(ima); }
+inline void alloc_image(imacx8* ima) { alloc_imacx8(ima); }
+inline void alloc_image(imacx16* ima) { alloc_imacx16(ima); }
+inline void alloc_image(imarvb* ima) { alloc_imarvb(ima); }
+inline void free_image(imau1* ima) { free_imau1(ima); }
+inline void free_image(imau2* ima) { free_imau2(ima); }
+inline void free_image(imas2* ima) { free_imas2(ima); }
+inline void free_image(imau4* ima) { free_imau4(ima); }
+inline void free_image(imas4* ima) { free_imas4(ima); }
+inline void free_image(imafl* ima) { free_imafl(ima); }
+inline void free_image(imadb* ima) { free_imadb(ima); }
+inline void free_image(imacx4* ima) { free_imacx4(ima); }
+inline void free_image(imacx8* ima) { free_imacx8(ima); }
+inline void free_image(imacx16* ima) { free_imacx16(ima); }
+inline void free_image(imarvb* ima) { free_imarvb(ima); }
 
 // Number of bytes of an image of nc x nr pixels of `pixel_size` bytes, or 0
 // when a size is negative or the count does not fit in memory.

@@ -4,17 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "proto2D.h"
 #include "support.hpp"
 
-using testing_support::read_file;
-using testing_support::Outcome;
-using testing_support::run_captured;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 namespace {
 
@@ -256,7 +253,7 @@ TEST(SaveName, ExtensionRules) {
         SCOPED_TRACE(c.typed);
         Outcome run = run_dialogue({"prog"}, "a\nb\nc\n" + dir.file(c.typed) + "\n");
         ASSERT_EQ(run.status, 0);
-        EXPECT_TRUE(testing_support::file_exists(dir.file(c.written)));
+        EXPECT_TRUE(file_exists(dir.file(c.written)));
         EXPECT_EQ(run.out.find("extension erronee") != std::string::npos, !c.warning.empty());
         if (!c.warning.empty()) {
             EXPECT_NE(run.out.find(c.warning), std::string::npos);
@@ -274,7 +271,7 @@ TEST(SaveName, ExtensionRules) {
         },
         "x\n.hidden\n");
     ASSERT_EQ(hidden.status, 0);
-    EXPECT_TRUE(testing_support::file_exists(dir.file(".hidden.ctrl")));
+    EXPECT_TRUE(file_exists(dir.file(".hidden.ctrl")));
 }
 
 TEST(SaveName, UncreatableFileEndsWithStatusOne) {
@@ -302,6 +299,34 @@ TEST(DirectQuestions, DefaultsAreKeptOnEmptyLineAndEndOfInput) {
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "\ni? [7] : \nf? [1.500] : \nd? [2.250] : \nn? [abc] : \nj? [3] : ");
     EXPECT_EQ(run.err, "42 1.50 -0.125 xyz 3");
+}
+
+TEST(DirectQuestions, NumbersBeyondTheirTypeAreRefused) {
+    const struct {
+        std::function<void()> ask;
+        std::string typed, message;
+    } cases[] = {
+        {[] { int i = 1; lec_int(&i, "i"); }, "4294967300",
+         "\n>> ERREUR lec_int : reponse \"4294967300\" refusee a la question \"i\" (entier de -2147483648 a 2147483647)\n"},
+        {[] { float f = 1; lec_float(&f, "f"); }, "1e39",
+         "\n>> ERREUR lec_float : reponse \"1e39\" refusee a la question \"f\" (nombre reel representable)\n"},
+        {[] { double d = 1; lec_double(&d, "d"); }, "-1e999",
+         "\n>> ERREUR lec_double : reponse \"-1e999\" refusee a la question \"d\" (nombre reel representable)\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = run_captured(c.ask, c.typed + "\n");
+        EXPECT_EQ(run.status, 1) << c.typed;
+        EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
+    }
+    // Trailing text is ignored, as strtol and strtod do.
+    const Outcome trailing = run_captured(
+        [] {
+            int i = 0;
+            lec_int(&i, "i");
+            std::fprintf(stderr, "%d", i);
+        },
+        "12 pixels\n");
+    EXPECT_EQ(trailing.err, "12");
 }
 
 TEST(NumberedNames, NextNameOfASeries) {
