@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <source_location>
+#include <string_view>
 
 #include "fail.hpp"
 #include "volume.h"
@@ -24,19 +26,19 @@
 
 namespace {
 
-// The name under which this module reports where a file failed to open.
-constexpr const char* kModule = "lvf_volume.cpp";
-
 constexpr std::int32_t kMagic = 128;
 constexpr std::int32_t kHeaderLength = 24;
 
-// Prints "Dans <module>, ligne <n>, " then the system's reason for `what`.
-void report_open_failure(int line, const char* what) {
+// Prints "Dans <source file>, ligne <n>, " with the source line of the
+// call, then the system's reason, prefixed by the function that failed.
+void report_open_failure(const char* function, std::source_location where = std::source_location::current()) {
     const int error = errno;
-    std::printf("Dans %s, ligne %d, ", kModule, line);
+    std::string_view file = where.file_name();
+    file.remove_prefix(file.rfind('/') == std::string_view::npos ? 0 : file.rfind('/') + 1);
+    std::printf("Dans %.*s, ligne %u, ", static_cast<int>(file.size()), file.data(), where.line());
     std::fflush(stdout);
     errno = error;
-    std::perror(what);
+    std::perror(function);
 }
 
 std::size_t plane_bytes(const ima3Du1* v) {
@@ -91,14 +93,24 @@ bool write_magic(std::FILE* f) {
     return false;
 }
 
+// Whether a record's sizes describe planes that can be written.
+bool writable_sizes(const ima3Du1* v, const char* function) {
+    if (v->dimx > 0 && v->dimy > 0 && v->dimz > 0) return true;
+    std::printf("%s: dimensions %d x %d x %d incorrectes\n", function, v->dimx, v->dimy, v->dimz);
+    return false;
+}
+
 // Opens an LVF file and checks its header against its length. On success
 // fills the sizes of *v and returns the stream at the first sample; on a
 // failure prints why, closes the file and returns null. A file that cannot
-// be opened ends the process (status -1) after naming `line` and `who`.
-std::FILE* open_lvf(const char* nom, ima3Du1* v, int line, const char* who) {
+// be opened ends the process (status -1) after naming `who` and the source
+// line of its call.
+std::FILE* open_lvf(const char* nom, ima3Du1* v, const char* who,
+                    std::source_location where = std::source_location::current()) {
     std::FILE* f = open_stream(nom, "rb");
     if (f == nullptr) {
-        report_open_failure(line, who);
+        report_open_failure(who, where);
+        std::fflush(nullptr);
         std::exit(-1);
     }
     auto give_up = [f] {
@@ -132,7 +144,7 @@ std::FILE* open_lvf(const char* nom, ima3Du1* v, int line, const char* who) {
         return give_up();
     }
     if (dimx <= 0 || dimy <= 0 || dimz <= 0 || entete < kHeaderLength) {
-        std::printf("Dimensions %d x %d x %d ou entete %d incorrectes\n", dimx, dimy, dimz, entete);
+        std::printf("%s: dimensions %d x %d x %d ou entete %d incorrectes\n", who, dimx, dimy, dimz, entete);
         return give_up();
     }
     // Sizes too large for any file saturate, so the length check refuses them.
@@ -158,12 +170,12 @@ std::FILE* open_lvf(const char* nom, ima3Du1* v, int line, const char* who) {
 extern "C" {
 
 int lecture_entete_lvf(const char* nom, ima3Du1* v) {
-    v->fichier = open_lvf(nom, v, 43, "lecture_entete_lvf");
+    v->fichier = open_lvf(nom, v, "lecture_entete_lvf");
     return v->fichier == nullptr ? -1 : 0;
 }
 
 int lect_volume_u1(const char* nom, ima3Du1* v) {
-    std::FILE* f = open_lvf(nom, v, 147, "lect_volume_u1");
+    std::FILE* f = open_lvf(nom, v, "lect_volume_u1");
     if (f == nullptr) return -1;
     v->data = vol::try_allocate_u1(v->dimx, v->dimy, v->dimz);
     if (v->data == nullptr) {
@@ -173,8 +185,9 @@ int lect_volume_u1(const char* nom, ima3Du1* v) {
     }
     for (int z = 0; z < v->dimz; ++z)
         if (!read_plane(f, v->data[z], v->dimx, v->dimy)) {
-            std::printf("Lecture du plan %d impossible\n", z);
+            std::printf("lect_volume_u1: lecture du plan %d impossible\n", z);
             std::fclose(f);
+            liberer_ima3Du1(v);
             return -1;
         }
     std::fclose(f);
@@ -182,27 +195,28 @@ int lect_volume_u1(const char* nom, ima3Du1* v) {
 }
 
 int write_volume_u1(const char* nom, ima3Du1* v) {
-    std::FILE* f = open_stream(nom, "wb");
-    if (f == nullptr) {
-        report_open_failure(392, "write_volume_u1");
-        return -1;
-    }
-    if (!write_magic(f)) return -1;
+    // The record is checked before the file is created, so that a refused
+    // record leaves no file behind.
     if (v->entete != kHeaderLength) {
         std::printf("ATTENTION ecriture d'image impossible: entete=%d\n", v->entete);
-        std::fclose(f);
         return 1;
     }
     if (v->nb_bits != 8) {
         std::printf("ATTENTION ecriture d'image impossible: profondeur=%d\n", v->nb_bits);
-        std::fclose(f);
         return 1;
     }
+    if (!writable_sizes(v, "write_volume_u1") || v->data == nullptr) return 1;
+    std::FILE* f = open_stream(nom, "wb");
+    if (f == nullptr) {
+        report_open_failure("write_volume_u1");
+        return -1;
+    }
+    if (!write_magic(f)) return -1;
     bool ok = write_header(f, v->entete, v->dimx, v->dimy, v->dimz, v->nb_bits);
     for (int z = 0; ok && z < v->dimz; ++z) ok = write_plane(f, v->data[z], 0, v->dimx, 0, v->dimy);
     const int closed = std::fclose(f);
     if (!ok || closed != 0) {
-        std::printf("Ecriture du fichier %s impossible\n", nom);
+        std::printf("write_volume_u1: ecriture du fichier %s impossible\n", nom);
         return -1;
     }
     return closed;
@@ -211,13 +225,13 @@ int write_volume_u1(const char* nom, ima3Du1* v) {
 int write_part_of_volume_u1(const char* nom, ima3Du1* v, int x0, int y0, int z0, int x1, int y1, int z1) {
     if (x0 < 0 || y0 < 0 || z0 < 0 || x1 < x0 || y1 < y0 || z1 < z0 || x1 >= v->dimx || y1 >= v->dimy ||
         z1 >= v->dimz) {
-        std::printf("Boite %d..%d x %d..%d x %d..%d hors du volume %d x %d x %d\n", x0, x1, y0, y1, z0, z1, v->dimx,
-                    v->dimy, v->dimz);
+        std::printf("write_part_of_volume_u1: boite %d..%d x %d..%d x %d..%d hors du volume %d x %d x %d\n", x0, x1,
+                    y0, y1, z0, z1, v->dimx, v->dimy, v->dimz);
         return -1;
     }
     std::FILE* f = open_stream(nom, "wb");
     if (f == nullptr) {
-        report_open_failure(455, "write_volume_u1");
+        report_open_failure("write_part_of_volume_u1");
         return -1;
     }
     if (!write_magic(f)) return -1;
@@ -225,27 +239,24 @@ int write_part_of_volume_u1(const char* nom, ima3Du1* v, int x0, int y0, int z0,
     for (int z = z0; ok && z <= z1; ++z) ok = write_plane(f, v->data[z], x0, x1 - x0 + 1, y0, y1 - y0 + 1);
     const int closed = std::fclose(f);
     if (!ok || closed != 0) {
-        std::printf("Ecriture du fichier %s impossible\n", nom);
+        std::printf("write_part_of_volume_u1: ecriture du fichier %s impossible\n", nom);
         return -1;
     }
     return 0;
 }
 
 int ecriture_entete_lvf(const char* nom, ima3Du1* v) {
+    v->fichier = nullptr;
+    if (!writable_sizes(v, "ecriture_entete_lvf")) return -1;
     std::FILE* f = open_stream(nom, "wb");
     if (f == nullptr) {
-        report_open_failure(349, "write_volume_u1");
-        v->fichier = nullptr;
+        report_open_failure("ecriture_entete_lvf");
         return -1;
     }
-    if (!write_magic(f)) {
-        v->fichier = nullptr;
-        return -1;
-    }
+    if (!write_magic(f)) return -1;
     if (!write_header(f, v->entete, v->dimx, v->dimy, v->dimz, v->nb_bits)) {
-        std::printf("Ecriture de l'entete de %s impossible\n", nom);
+        std::printf("ecriture_entete_lvf: ecriture de l'entete de %s impossible\n", nom);
         std::fclose(f);
-        v->fichier = nullptr;
         return -1;
     }
     v->fichier = f;
@@ -253,30 +264,42 @@ int ecriture_entete_lvf(const char* nom, ima3Du1* v) {
 }
 
 int lect_volume_u1_sequence_first(const char* nom, ima3Du1* v, int largeur) {
+    constexpr const char* who = "lect_volume_u1_sequence_first";
     if (largeur < 1) {
-        std::printf("Largeur de fenetre %d refusee (au moins 1)\n", largeur);
+        std::printf("%s: largeur de fenetre %d refusee (au moins 1)\n", who, largeur);
         return -1;
     }
     if (lecture_entete_lvf(nom, v) != 0) return -1;
+    // On every failure from here the stream is closed and the window
+    // released, so a refused call leaves nothing open.
+    auto give_up = [v] {
+        std::fclose(v->fichier);
+        v->fichier = nullptr;
+        if (v->data != nullptr) liberer_ima3Du1_sequence(v);
+        return -1;
+    };
+    v->data = nullptr;
     int width = largeur;
     if (width % 2 == 0) {
         width = largeur + 1;
-        std::printf("Attention fenetre de %d plans utilisee au lieu de %d demandes\n", width, largeur);
+        std::printf("%s: attention fenetre de %d plans utilisee au lieu de %d demandes\n", who, width, largeur);
     }
     if (width - 1 > v->dimz) {
-        std::printf("Fenetre de %d plans trop large pour un volume de %d plans\n", width, v->dimz);
-        std::fclose(v->fichier);
-        v->fichier = nullptr;
-        return -1;
+        std::printf("%s: fenetre de %d plans trop large pour un volume de %d plans\n", who, width, v->dimz);
+        return give_up();
     }
     v->nb_seq = width;
-    allouer_ima3Du1_sequence(v);
+    v->data = vol::try_allocate_u1(v->dimx, v->dimy, width);
+    if (v->data == nullptr) {
+        std::printf("%s: allocation de la fenetre de %d plans impossible\n", who, width);
+        return give_up();
+    }
     // Slot 0 stays the zero plane before the volume; slots 1 ... width - 1
     // receive the file's first planes.
     for (int slot = 1; slot < width; ++slot)
         if (!read_plane(v->fichier, v->data[slot], v->dimx, v->dimy)) {
-            std::printf("Lecture sequence impossible\n");
-            return -1;
+            std::printf("%s: lecture du plan %d impossible\n", who, slot);
+            return give_up();
         }
     v->courant = width / 2;
     return v->courant;
@@ -292,7 +315,7 @@ int lect_volume_u1_sequence_next(ima3Du1* v) {
     std::memmove(v->data, v->data + 1, static_cast<std::size_t>(v->nb_seq - 1) * sizeof *v->data);
     v->data[v->nb_seq - 1] = oldest;
     if (!read_plane(v->fichier, oldest, v->dimx, v->dimy)) {
-        std::printf("Lecture sequence suivante impossible\n");
+        std::printf("lect_volume_u1_sequence_next: lecture du plan %d impossible\n", v->courant + half + 1);
         return -1;
     }
     ++v->courant;
@@ -302,13 +325,15 @@ int lect_volume_u1_sequence_next(ima3Du1* v) {
 int write_volume_u1_sequence_preparation(const char* nom, ima3Du1* v, int bord) {
     if (ecriture_entete_lvf(nom, v) != 0) return -1;
     if (write_zero_planes(v->fichier, plane_bytes(v), bord)) return 0;
-    std::printf("Ecriture du fichier %s impossible\n", nom);
+    std::printf("write_volume_u1_sequence_preparation: ecriture du fichier %s impossible\n", nom);
+    std::fclose(v->fichier);
+    v->fichier = nullptr;
     return -1;
 }
 
 int write_volume_u1_sequence_next(ima3Du1* v) {
     if (write_plane(v->fichier, v->data[v->courant], 0, v->dimx, 0, v->dimy)) return 0;
-    std::printf("Ecriture du plan %d impossible\n", v->courant);
+    std::printf("write_volume_u1_sequence_next: ecriture du plan %d impossible\n", v->courant);
     return -1;
 }
 
@@ -317,7 +342,7 @@ int write_volume_u1_sequence_fermeture(ima3Du1* v, int bord) {
     const int closed = std::fclose(v->fichier);
     v->fichier = nullptr;
     if (ok && closed == 0) return 0;
-    std::printf("Ecriture du volume impossible\n");
+    std::printf("write_volume_u1_sequence_fermeture: ecriture du volume impossible\n");
     return -1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "pixel_traits.hpp"
 
@@ -44,6 +45,10 @@ inline RasterHeaderBytes encode_raster_header(const RasterHeader& h) {
     std::memcpy(bytes.data(), words.data(), kRasterHeaderBytes);
     return bytes;
 }
+
+// The depth word of a raster file's header, or 0 when the file or its
+// header cannot be read (its reader then says why in its own words).
+int raster_file_depth(const std::string& path);
 
 // Bytes of one stored row: rows are padded to an even length.
 inline std::size_t raster_stride(std::size_t row_bytes) { return row_bytes + (row_bytes & 1u); }

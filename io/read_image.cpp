@@ -167,6 +167,12 @@ void read_ras8_file(const read_ima_t* desc, imau1* ima) {
                 fail(1, "\n>> ERREUR read_imau1_init: lecture LUT fichier %s \n", name.c_str());
             for (int i = colours; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
         }
+        // A map length that is not a multiple of 3 leaves bytes that belong
+        // to the map, not to the pixels.
+        const auto leftover = static_cast<std::size_t>(h.maplength - 3 * colours);
+        unsigned char skipped[2];
+        if (io::read_full(fd.get(), skipped, leftover) != leftover)
+            fail(1, "\n>> ERREUR read_imau1_init: lecture LUT fichier %s \n", name.c_str());
         grey_map = true;
         for (int i = 0; i < colours && grey_map; ++i) grey_map = map[0][i] == map[1][i] && map[0][i] == map[2][i];
         if (grey_map)
@@ -175,7 +181,8 @@ void read_ras8_file(const read_ima_t* desc, imau1* ima) {
 
     const std::size_t bytes = checked_bytes(d, 1, "read_imau1_init", name);
     const std::size_t pad = static_cast<std::size_t>(d.nc) & 1u;
-    const unsigned long long stored = 32ull + 3ull * static_cast<unsigned>(colours) +
+    const unsigned long long map_bytes = h.maptype != 0 ? static_cast<unsigned>(h.maplength) : 0u;
+    const unsigned long long stored = 32ull + map_bytes +
                                       static_cast<unsigned long long>(d.nr) * (static_cast<unsigned>(d.nc) + pad) - pad;
     if (io::known_too_short(io::regular_file_size(fd.get()), stored))
         fail(1, "\n>> ERREUR read_imau1_init : lecture fichier %s \n", name.c_str());
@@ -313,6 +320,9 @@ int read_imarvb_init(read_ima_t* desc, imarvb* ima) {
         fail(1, "ERREUR: entete du fichier %s incomplete\n", name.c_str());
     std::printf("inversion entete raster image rvb\n");
     const io::RasterHeader h = io::decode_raster_header(raw);
+    if (h.magic != io::kRasterMagic)
+        fail(1, "ERREUR: magic number incorrect %x!=0x59a66a95 dans le fichier %s\n", static_cast<unsigned>(h.magic),
+             name.c_str());
     if (h.depth != 24) fail(1, "ERREUR: image pas au format 24 bits");
     if (h.maplength != 0) fail(1, "cette image contient une palette, non suporte actuellement\n");
     if (h.width <= 0 || h.height <= 0)
