@@ -1,6 +1,8 @@
 # add_module(name SOURCES ... [LIBS ...] [HEADERS ...])
 # One static library per module of the suite, installed with its public
-# C headers. Its folder is on the include path of whoever links it.
+# C headers. Its folder is on the include path of whoever links it; a
+# library links only the layers below its own (framework -> io -> operators
+# -> app -> programs), so a header of a higher layer is not even visible.
 function(add_module name)
   cmake_parse_arguments(M "" "" "SOURCES;LIBS;HEADERS" ${ARGN})
   add_library(${name} STATIC ${M_SOURCES})
@@ -23,3 +25,41 @@ function(add_tool name)
   target_link_libraries(${name} PRIVATE ${T_LIBS})
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
+
+# add_operator(module [TOOL program] [LIBS ...])
+# Registers a whole operator module in one call, from the folder of its
+# family (operators/<family>/), by convention:
+#   library    operators/<family>/<module>.cpp and <module>.h -> target <module>
+#   program    programs/<program>/main.cpp                     -> build/bin/<program>
+#   tests      tests/operators/<family>/<module>_test.cpp      -> target <module>_test
+#              tests/programs/<program, '-' as '_'>_test.cpp   -> target <program>_test
+#   benchmark  bench/<family>/<module>_bench.cpp               -> build/bench/<module>_bench
+# LIBS are the lower-layer libraries the module uses besides the framework
+# (for example volume). Tests and benchmarks whose file does not exist are
+# skipped; they are created by tests/ and bench/ from the list this call
+# records.
+function(add_operator module)
+  cmake_parse_arguments(O "" "TOOL" "LIBS" ${ARGN})
+  get_filename_component(family ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  add_module(${module} SOURCES ${module}.cpp LIBS framework ${O_LIBS} HEADERS ${module}.h)
+  if(O_TOOL)
+    add_tool(${O_TOOL} SOURCES ${PROJECT_SOURCE_DIR}/programs/${O_TOOL}/main.cpp LIBS cycle ${module})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY IMSUITE_OPERATORS "${family}/${module}/${O_TOOL}")
+endfunction()
+
+# Calls fn(family module tool) for every module registered by add_operator.
+macro(foreach_operator fn)
+  get_property(_operators GLOBAL PROPERTY IMSUITE_OPERATORS)
+  foreach(_entry IN LISTS _operators)
+    string(REPLACE "/" ";" _parts "${_entry}")
+    list(GET _parts 0 _family)
+    list(GET _parts 1 _module)
+    list(LENGTH _parts _count)
+    set(_tool "")
+    if(_count GREATER 2)
+      list(GET _parts 2 _tool)
+    endif()
+    cmake_language(CALL ${fn} "${_family}" "${_module}" "${_tool}")
+  endforeach()
+endmacro()

@@ -60,6 +60,7 @@
 
 #include "fail.hpp"
 #include "proto2D.h"
+#include "questions.hpp"
 #include "volume.h"
 
 namespace {
@@ -294,19 +295,13 @@ bool positive_odd(int size) { return size > 0 && size % 2 == 1; }
 extern "C" {
 
 param* median3d_lect(median3d_t* desc, param* ptp, const char* debq) {
-    auto ask = [&](const char* text) {
-        const std::string question = std::string(debq) + " " + text;
-        lec_param(question.c_str(), ptp);
-        // A reply beyond the range of int keeps its sign and becomes the
-        // largest int of that sign, as strtol does for long.
-        const long value = std::strtol(ptp->rep, nullptr, 10);
-        ptp = ptp->suiv;
-        return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-    };
-    desc->winX = ask("winX (entier impair positif)");
-    desc->winY = ask("winY (entier impair positif)");
-    desc->winZ = ask("winZ (entier impair positif)");
-    return ptp;
+    // Any int: the program decides what it does with sizes that are not
+    // positive and odd.
+    fw::Questions questions(ptp, debq, "median3d_lect");
+    desc->winX = questions.integer("winX (entier impair positif)");
+    desc->winY = questions.integer("winY (entier impair positif)");
+    desc->winZ = questions.integer("winZ (entier impair positif)");
+    return questions.next();
 }
 
 int median3d_init(ima3Du1* out, ima3Du1 in) {

@@ -33,6 +33,7 @@
 #include "block.hpp"
 #include "fail.hpp"
 #include "proto2D.h"
+#include "questions.hpp"
 #include "text_input.hpp"
 
 namespace {
@@ -49,12 +50,33 @@ int connex_8;             // 1: 8-connexity
 int masque;               // neighbourhood code mask: 15 (8-connexity) or 7
 unsigned short etiq;      // provisional labels made by the last scan
 unsigned short* t_lut;    // label links, then provisional -> final map
-std::uint64_t* OBJETS;    // object pixels, one bit each, rows of whole 64-bit words
-std::size_t mots;         // words per row of OBJETS
 
 constexpr unsigned kMaxLabel = 65535;
 
 [[noreturn]] void out_of_memory() { fw::fail_to(stderr, 2, "\n*** ETIQ *** Memoire insuffisante.\n"); }
+
+// The object pixels of the image, one bit each, rows of whole 64-bit words:
+// filled by the scan that tests the pixels, read by a scan that follows.
+// A local of whoever runs the scans, so nothing of it outlives a call.
+class BitPlane {
+public:
+    BitPlane()
+        : words_((static_cast<std::size_t>(np) + 63) / 64),
+          bits_(static_cast<std::uint64_t*>(fw::allocate_block(
+              std::max<std::size_t>(words_ * static_cast<std::size_t>(nl), 1) * sizeof(std::uint64_t), false))) {
+        if (bits_ == nullptr) out_of_memory();
+    }
+    BitPlane(const BitPlane&) = delete;
+    BitPlane& operator=(const BitPlane&) = delete;
+    ~BitPlane() { std::free(bits_); }
+
+    std::size_t words() const { return words_; }
+    std::uint64_t* row(int y) const { return bits_ + static_cast<std::size_t>(y) * words_; }
+
+private:
+    std::size_t words_;
+    std::uint64_t* bits_;
+};
 
 // The runs of object pixels of one row: run i covers [start(i), end(i)) and
 // carries label[i]. Run bounds are kept as one array of edges (the pixel
@@ -69,17 +91,17 @@ struct RunList {
     int end(std::size_t i) const { return edge[2 * i + 1]; }
 };
 
-// Cuts rows into runs of object pixels. The first scan tests every pixel
-// (one range check, a loop the compiler vectorises) and packs the results
-// into OBJETS, one bit per pixel; the second scan reads the packed rows
+// Cuts rows into runs of object pixels. A scan that binarises tests every
+// pixel (one range check, a loop the compiler vectorises) and packs the
+// results into the bit plane; a scan that follows it reads the packed rows
 // instead of the image. Run edges are read off the words' transitions, a
 // count-trailing-zeros each.
 class RowRuns {
 public:
-    explicit RowRuns(bool binarise) : binarise_(binarise) {
+    RowRuns(const BitPlane& plane, bool binarise) : plane_(plane), binarise_(binarise) {
         const std::size_t most = static_cast<std::size_t>(np) / 2 + 1;
         try {
-            if (binarise) mask_.assign(mots * 64, 0);
+            if (binarise) mask_.assign(plane.words() * 64, 0);
             for (RunList* list : {&previous_, &current_}) {
                 list->edge.resize(2 * most);
                 list->label.resize(most);
@@ -105,8 +127,8 @@ public:
         current_.count = 0;
         if (empty_) return;
 
-        const std::size_t words = mots;
-        std::uint64_t* bits = OBJETS + static_cast<std::size_t>(y) * words;
+        const std::size_t words = plane_.words();
+        std::uint64_t* bits = plane_.row(y);
         if (binarise_) {
             const unsigned char* row = ENTREE[y];
             unsigned char* mask = mask_.data();
@@ -143,6 +165,7 @@ public:
     }
 
 private:
+    const BitPlane& plane_;
     bool binarise_;
     std::vector<unsigned char> mask_;  // padded to whole words, the padding stays 0
     RunList previous_;
@@ -239,13 +262,10 @@ unsigned relabel(int plage) {
     return n;
 }
 
-}  // namespace
-
-extern "C" {
-
-void ETIQ_S1(void) {
+// The first scan over the plane it fills.
+void first_scan(const BitPlane& plane) {
     unsigned counter = 0;
-    RowRuns rows(true);
+    RowRuns rows(plane, true);
     for (int y = 0; y < nl; ++y) {
         rows.next_row(y);
         Neighbours above(rows.previous());
@@ -272,9 +292,11 @@ void ETIQ_S1(void) {
     etiq = static_cast<unsigned short>(counter);
 }
 
-void ETIQ_S2(void) {
+// The second scan, reading the plane the first scan filled, or testing the
+// pixels again when `binarise`.
+void second_scan(const BitPlane& plane, bool binarise) {
     unsigned counter = 0;
-    RowRuns rows(false);
+    RowRuns rows(plane, binarise);
     for (int y = 0; y < nl; ++y) {
         rows.next_row(y);
         Neighbours above(rows.previous());
@@ -293,6 +315,24 @@ void ETIQ_S2(void) {
     etiq = static_cast<unsigned short>(counter);
 }
 
+}  // namespace
+
+extern "C" {
+
+// The scans on their own: each tests the pixels itself, into a bit plane of
+// its own call.
+void ETIQ_S1(void) {
+    if (np <= 0 || nl <= 0) np = nl = 0;
+    const BitPlane plane;
+    first_scan(plane);
+}
+
+void ETIQ_S2(void) {
+    if (np <= 0 || nl <= 0) np = nl = 0;
+    const BitPlane plane;
+    second_scan(plane, true);
+}
+
 int ETIQ(imau1 in, imau2 out, int* connexite, int* seuil_objets, int* contraste, int* plage) {
     connex_8 = *connexite == 4 ? 0 : 1;
     masque = connex_8 ? 15 : 7;
@@ -307,36 +347,27 @@ int ETIQ(imau1 in, imau2 out, int* connexite, int* seuil_objets, int* contraste,
     t_lut[0] = 0;
 
     if (np <= 0 || nl <= 0) np = nl = 0;
-    mots = (static_cast<std::size_t>(np) + 63) / 64;
-    OBJETS = static_cast<std::uint64_t*>(
-        fw::allocate_block(std::max<std::size_t>(mots * static_cast<std::size_t>(nl), 1) * sizeof *OBJETS, false));
-    if (OBJETS == nullptr) out_of_memory();
-    ETIQ_S1();
-    const unsigned n = relabel(*plage);
-    std::printf("\n*** ETIQ *** %u objets d\202nombr\202s.\n", n);
-    ETIQ_S2();
-
+    unsigned n;
+    {
+        const BitPlane plane;
+        first_scan(plane);
+        n = relabel(*plage);
+        std::printf("\n*** ETIQ *** %u objets d\202nombr\202s.\n", n);
+        second_scan(plane, false);
+    }
     std::free(t_lut);
-    std::free(OBJETS);
     t_lut = nullptr;
-    OBJETS = nullptr;
     return static_cast<int>(n);
 }
 
 param* labelcc_lect(labelcc_t* desc, param* ptp, const char* debq) {
-    auto ask = [&](const char* text) {
-        const std::string question = std::string(debq) + " " + text;
-        lec_param(question.c_str(), ptp);
-        const int value = static_cast<int>(std::strtol(ptp->rep, nullptr, 10));
-        ptp = ptp->suiv;
-        return value;
-    };
-    desc->connexite = ask("connexite : 4 ou 8");
+    fw::Questions questions(ptp, debq, "labelcc_lect");
+    desc->connexite = questions.integer("connexite : 4 ou 8");
     if (desc->connexite != 4 && desc->connexite != 8)
         fw::fail(1, "\n>>ERREUR labelcc_lect : connexite %d inconnu (4 ou 8)\n", desc->connexite);
-    desc->seuil = ask("seuil : premier niveau de gris des objets");
-    desc->contraste = ask("contraste : <0 = objets sombres, >=0 = objets claires");
-    return ptp;
+    desc->seuil = questions.integer("seuil : premier niveau de gris des objets");
+    desc->contraste = questions.integer("contraste : <0 = objets sombres, >=0 = objets claires");
+    return questions.next();
 }
 
 int labelccu1_init(labelcc_t* desc, imau1 in, imau2* out) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-bool is_8bit_output(const char* ext) { return std::strcmp(ext, "ima") == 0 || std::strcmp(ext, "ras") == 0; }
-
 // Folds labels into 1 ... 255 (0 stays 0): v <= 255 is kept, a larger v
 // becomes (v mod 255) + 1.
 imau1 fold_labels(const imau2& labels) {
@@ -47,8 +45,9 @@ int main(int argc, char** argv) {
 
     read_imau1_init(&reader, &image);
     labelccu1_init(&labelling, image, &labels);
-    const bool folded = is_8bit_output(writer.ext);
-    cycle::check_writable(folded ? "u1" : "u2", writer.ext);
+    // Labels are folded into 8 bits for the formats that hold 8-bit images.
+    const bool folded = cycle::writes<imau1>(writer.ext);
+    cycle::check_writable(folded ? cycle::image_type<imau1>().name : cycle::image_type<imau2>().name, writer.ext);
     write_ima_init(&writer);
     labelccu1_calc(&labelling, image, &labels);
 

@@ -1,0 +1,89 @@
+#include "cycle.hpp"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "fail.hpp"
+#include "file_io.hpp"
+#include "raster.hpp"
+
+namespace cycle {
+
+namespace {
+
+// Whether a row's reader takes the extension: one of its own, or, for the
+// raw formats with a host-order variant (one extension each), any spelling
+// of it (the typed reader then refuses the spellings it does not know).
+template <class Row>
+bool reads(const Row& row, const char* ext) {
+    if (row.read == nullptr) return false;
+    if (lists(row.extensions, ext)) return true;
+    return row.host_order && ::strcasecmp(row.extensions, ext) == 0;
+}
+
+}  // namespace
+
+const char* type_name(const AnyImage& image) {
+    return std::visit([](const auto& in) { return image_type<std::decay_t<decltype(in)>>().name; }, image);
+}
+
+AnyImage read_any(read_ima_t* desc) {
+    // Several types may read an extension (ras: 8 and 24 bits); the depth
+    // in the file's header then chooses, and the first of them reads (and
+    // reports) a file of another depth.
+    int candidates = 0;
+    for_each_type([&](const auto& row) { candidates += reads(row, desc->ext) ? 1 : 0; });
+    const int depth = candidates > 1 ? io::raster_file_depth(io::join_name(desc->nom, desc->ext)) : 0;
+
+    std::optional<AnyImage> image;
+    bool depth_found = false;
+    for_each_type([&](const auto& row) { depth_found = depth_found || (reads(row, desc->ext) && row.raster_depth == depth); });
+    for_each_type([&](const auto& row) {
+        if (image || !reads(row, desc->ext) || (depth_found && row.raster_depth != depth)) return;
+        typename std::decay_t<decltype(row)>::image read{};
+        row.read(desc, &read);
+        image = read;
+    });
+    if (!image)
+        fw::fail(1, "\n>> ERREUR lecture : extension %s inconnue (.ima/.ras/.imw/.iml/.imf/.cxs/.cxf)\n", desc->ext);
+    return *image;
+}
+
+void check_writable(const char* type, const char* ext) {
+    bool known = false, holds = false;
+    for_each_type([&](const auto& row) {
+        if (!lists(row.extensions, ext)) return;
+        known = true;
+        holds = holds || std::string_view(row.name) == type;
+    });
+    if (known && !holds)
+        fw::fail(1, "\n>> ERREUR ecriture : une image %s ne peut pas etre ecrite au format .%s\n", type, ext);
+}
+
+int write_any(write_ima_t* desc, const AnyImage& image) {
+    return std::visit(
+        [&](const auto& in) {
+            const auto& row = image_type<std::decay_t<decltype(in)>>();
+            if (row.write == nullptr)
+                fw::fail(1, "\n>> ERREUR ecriture : aucun format d'image ne contient le type %s\n", row.name);
+            return row.write(desc, in);
+        },
+        image);
+}
+
+void refuse_type(const char* who, const char* type, std::initializer_list<const char*> accepted) {
+    std::string list;
+    for (const char* name : accepted) list += (list.empty() ? "" : ", ") + std::string(name);
+    fw::fail(1, "\n>> ERREUR %s : type d'image %s non traite (types acceptes : %s)\n", who, type, list.c_str());
+}
+
+void end_program(int status) {
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+}  // namespace cycle
