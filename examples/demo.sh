@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The showcase: generates sample images, runs the suite's programs on them
-# and says what it wrote. Usage: examples/demo.sh <bin folder> <out folder>
+# and says what it wrote, then replays every examples/*.ctrl and checks that
+# each replay wrote the same file as the run with the replies on the
+# command line. Usage: examples/demo.sh <bin folder> <out folder>
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,6 +13,45 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cd "$out"
 mkdir -p samples converted labels sections volumes logs
+
+# The runs, in order. "== title" opens a section. Other lines:
+#   log | program and arguments | count | check | what to say
+# The program's output goes to logs/<log>.log. count is an extended regular
+# expression ending in a number, picked from that log: "{count}" in what is
+# said becomes that number. check "A B" stops the demo unless the files A
+# and B are byte-identical after the run. A line with no log and no program
+# continues what the line above said, further indented.
+table=$(cat <<'EOF'
+== convert-tool, AUTO mode (replies on the command line)
+convert_gradient.ras | convert-tool samples/gradient.ima converted/gradient.ras | | | samples/gradient.ima -> converted/gradient.ras
+convert_palette.ras | convert-tool samples/palette.ima converted/palette.ras | | | samples/palette.ima -> converted/palette.ras
+convert_palette_back.ima | convert-tool converted/palette.ras converted/palette_back.ima | | | converted/palette.ras -> converted/palette_back.ima
+convert_odd.ima | convert-tool samples/odd.ras converted/odd.ima | | | samples/odd.ras -> converted/odd.ima
+convert_depth.imw | convert-tool samples/depth.IMW converted/depth.imw | | | samples/depth.IMW -> converted/depth.imw
+convert_field.imf | convert-tool samples/field.imf converted/field.imf | | | samples/field.imf -> converted/field.imf
+convert_colour_bgr.ras | convert-tool samples/colour.ras converted/colour_bgr.ras | | | samples/colour.ras -> converted/colour_bgr.ras
+
+== label-tool: numbering the bright cells of samples/cells.ima (threshold 100)
+label_auto | label-tool samples/cells.ima 8 100 0 labels/cells.imw | \*\*\* ETIQ \*\*\* [0-9]+ | | AUTO, 8-connexity: {count} objects; 16-bit labels in labels/cells.imw
+label_auto4 | label-tool samples/cells.ima 4 100 0 labels/cells_4.ima | \*\*\* ETIQ \*\*\* [0-9]+ | | AUTO, 4-connexity: {count} objects (two squares touch only at a corner); labels/cells_4.ima
+label_ras | label-tool samples/cells.ima 8 100 0 labels/cells.ras | \*\*\* ETIQ \*\*\* [0-9]+ | | AUTO, 8-connexity: {count} objects; 8-bit labels in labels/cells.ras
+
+== section-tool: sections of samples/phantom.vol (96 x 80 x 48) as rasters
+section_xy | section-tool samples/phantom.vol 1 24 sections/phantom_xy24.ras | | | XY section 24 (plane 24): sections/phantom_xy24.ras
+section_xz | section-tool samples/phantom.vol 2 40 sections/phantom_xz40.ras | | | XZ section 40 (trace 40 of every plane): sections/phantom_xz40.ras
+section_yz | section-tool samples/phantom.vol 3 38 sections/phantom_yz38.ras | | | YZ section 38 (sample 38 of every trace): sections/phantom_yz38.ras
+
+== volume-convert-tool: volume file <-> LVF
+to_lvf | volume-convert-tool samples/phantom.vol volumes/phantom.lvf | | |
+from_lvf | volume-convert-tool volumes/phantom.lvf volumes/phantom_back.vol | | samples/phantom.vol volumes/phantom_back.vol | samples/phantom.vol -> volumes/phantom.lvf -> volumes/phantom_back.vol (identical to the original)
+
+== median3d-tool: median filtering of samples/phantom.vol (6% of its voxels are noise)
+median3 | median3d-tool 3 3 3 samples/phantom.vol volumes/phantom_median3.vol | | |
+median3_xy | section-tool volumes/phantom_median3.vol 1 24 sections/phantom_median3_xy24.ras | | | 3x3x3 window: volumes/phantom_median3.vol; its plane 24: sections/phantom_median3_xy24.ras
+ | | | | (compare with the noisy sections/phantom_xy24.ras)
+median5 | median3d-tool 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol | | | 5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol
+EOF
+)
 
 # Runs a program with its output kept in logs/<name>.log; stops the demo
 # with the log shown if the program fails.
@@ -24,81 +65,73 @@ run() {
   fi
 }
 
-# Replays examples/<name>.ctrl with no typing (standard input at its end)
-# and checks that the run wrote a file identical to an earlier one.
-replay() {  # tool, control file name, earlier result, replayed result
-  cp "$here/$2" "$2"
-  run "replay_${2%.ctrl}" "$bin/$1" "$2" </dev/null
-  same "$3" "$4"
-}
-
 # Stops the demo unless two files are byte-identical.
 same() {
+  [ -f "$1" ] || { echo "demo: $1 was not written" >&2; exit 1; }
   cmp -s "$1" "$2" || { echo "demo: $2 differs from $1" >&2; exit 1; }
 }
 
-"$bin/make-samples" samples
-echo
-
-echo "== convert-tool, AUTO mode (replies on the command line)"
-convert() {
-  run "convert_$(basename "$2")" "$bin/convert-tool" "$1" "$2"
-  echo "  $1 -> $2"
+# The number at the end of the first match of a pattern in logs/<name>.log.
+count_in() {  # log name, pattern
+  LC_ALL=C grep -a -o -E -m 1 "$2" "logs/$1.log" | head -1 | grep -o -E '[0-9]+$' ||
+    { echo "demo: no match of '$2' in logs/$1.log" >&2; exit 1; }
 }
-convert samples/gradient.ima converted/gradient.ras
-convert samples/palette.ima converted/palette.ras
-convert converted/palette.ras converted/palette_back.ima
-convert samples/odd.ras converted/odd.ima
-convert samples/depth.IMW converted/depth.imw
-convert samples/field.imf converted/field.imf
-convert samples/colour.ras converted/colour_bgr.ras
-echo
 
-echo "== convert-tool, FICHIER mode: replaying examples/convert.ctrl"
-replay convert-tool convert.ctrl converted/palette.ras converted/palette_replayed.ras
-echo "  converted/palette_replayed.ras is byte-identical to the AUTO run's converted/palette.ras"
-echo
+trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
 
-# Number of objects a label-tool run reported in its log.
-objects_in() { LC_ALL=C grep -a -o '\*\*\* ETIQ \*\*\* [0-9]*' "logs/$1.log" | awk '{print $4}'; }
+"$bin/make-samples" samples
 
-echo "== label-tool: numbering the bright cells of samples/cells.ima (threshold 100)"
-run label_auto "$bin/label-tool" samples/cells.ima 8 100 0 labels/cells.imw
-echo "  AUTO, 8-connexity: $(objects_in label_auto) objects; 16-bit labels in labels/cells.imw"
-run label_auto4 "$bin/label-tool" samples/cells.ima 4 100 0 labels/cells_4.ima
-echo "  AUTO, 4-connexity: $(objects_in label_auto4) objects (two squares touch only at a corner); labels/cells_4.ima"
-run label_ras "$bin/label-tool" samples/cells.ima 8 100 0 labels/cells.ras
-replay label-tool label.ctrl labels/cells.ras labels/cells_replayed.ras
-echo "  FICHIER, replaying examples/label.ctrl: $(objects_in replay_label) objects; 8-bit labels in labels/cells_replayed.ras"
-echo "    (byte-identical to the AUTO run's labels/cells.ras)"
-echo
+declare -A count_pattern  # program -> pattern of its object count, for the replays
+while IFS= read -r -u 3 line; do
+  [ -z "$(trim "$line")" ] && continue
+  if [[ $line == "== "* ]]; then
+    echo
+    echo "$line"
+    continue
+  fi
+  IFS='|' read -r log command pattern check say <<<"$line"
+  log=$(trim "$log") pattern=$(trim "$pattern") say=$(trim "$say")
+  read -r -a cmd <<<"$command"
+  read -r -a files <<<"$check"
+  if [ -z "$log" ] && [ ${#cmd[@]} = 0 ]; then
+    echo "    $say"
+    continue
+  fi
+  [ -x "$bin/${cmd[0]}" ] || { echo "demo: no program ${cmd[0]} in $bin" >&2; exit 1; }
+  run "$log" "$bin/${cmd[0]}" "${cmd[@]:1}"
+  if [ ${#files[@]} = 2 ]; then same "${files[0]}" "${files[1]}"; fi
+  if [ -n "$pattern" ]; then
+    n=$(count_in "$log" "$pattern")
+    say=${say//\{count\}/$n}
+    [ -n "${count_pattern[${cmd[0]}]:-}" ] || count_pattern[${cmd[0]}]=$pattern
+  fi
+  if [ -n "$say" ]; then echo "  $say"; fi
+done 3<<<"$table"
 
-echo "== section-tool: sections of samples/phantom.vol (96 x 80 x 48) as rasters"
-run section_xy "$bin/section-tool" samples/phantom.vol 1 24 sections/phantom_xy24.ras
-echo "  XY section 24 (plane 24): sections/phantom_xy24.ras"
-run section_xz "$bin/section-tool" samples/phantom.vol 2 40 sections/phantom_xz40.ras
-echo "  XZ section 40 (trace 40 of every plane): sections/phantom_xz40.ras"
-run section_yz "$bin/section-tool" samples/phantom.vol 3 38 sections/phantom_yz38.ras
-echo "  YZ section 38 (sample 38 of every trace): sections/phantom_yz38.ras"
-replay section-tool section.ctrl sections/phantom_yz38.ras sections/phantom_yz38_replayed.ras
-echo "  replaying examples/section.ctrl gives the same YZ section: sections/phantom_yz38_replayed.ras"
+# Every control file <name>.ctrl is for <name>-tool and names among its
+# replies a result "<stem>_replayed.<ext>": replayed with no typing
+# (standard input at its end), it must be byte-identical to "<stem>.<ext>",
+# which a run above wrote with the same replies on the command line.
 echo
+echo "== FICHIER mode: replaying every examples/*.ctrl (standard input at its end)"
+for ctrl in "$here"/*.ctrl; do
+  name=$(basename "$ctrl" .ctrl)
+  tool=$name-tool
+  [ -x "$bin/$tool" ] || { echo "demo: no program $tool in $bin for examples/$name.ctrl" >&2; exit 1; }
+  replayed=$(awk '$1 ~ /_replayed\./ { print $1; exit }' "$ctrl")
+  [ -n "$replayed" ] || { echo "demo: examples/$name.ctrl names no *_replayed.* result" >&2; exit 1; }
+  auto=${replayed/_replayed./.}
+  cp "$ctrl" "$name.ctrl"
+  run "replay_$name" "$bin/$tool" "$name.ctrl" </dev/null
+  same "$auto" "$replayed"
+  objects=""
+  if [ -n "${count_pattern[$tool]:-}" ]; then
+    n=$(count_in "replay_$name" "${count_pattern[$tool]}")
+    objects=" ($n objects)"
+  fi
+  echo "  examples/$name.ctrl, $tool: $replayed$objects"
+  echo "    byte-identical to the AUTO run's $auto"
+done
 
-echo "== volume-convert-tool: volume file <-> LVF"
-run to_lvf "$bin/volume-convert-tool" samples/phantom.vol volumes/phantom.lvf
-run from_lvf "$bin/volume-convert-tool" volumes/phantom.lvf volumes/phantom_back.vol
-same samples/phantom.vol volumes/phantom_back.vol
-echo "  samples/phantom.vol -> volumes/phantom.lvf -> volumes/phantom_back.vol (identical to the original)"
 echo
-echo "== median3d-tool: median filtering of samples/phantom.vol (6% of its voxels are noise)"
-run median3 "$bin/median3d-tool" 3 3 3 samples/phantom.vol volumes/phantom_median3.vol
-run median3_xy "$bin/section-tool" volumes/phantom_median3.vol 1 24 sections/phantom_median3_xy24.ras
-echo "  3x3x3 window: volumes/phantom_median3.vol; its plane 24: sections/phantom_median3_xy24.ras"
-echo "    (compare with the noisy sections/phantom_xy24.ras)"
-run median5 "$bin/median3d-tool" 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol
-echo "  5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol"
-replay median3d-tool median3d.ctrl volumes/phantom_median3.vol volumes/phantom_median3_replayed.vol
-echo "  replaying examples/median3d.ctrl gives the same volume: volumes/phantom_median3_replayed.vol"
-echo
-
 echo "demo: results are in $out (program outputs in $out/logs)"
