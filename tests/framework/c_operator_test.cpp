@@ -8,6 +8,8 @@
 #include "proto2D.h"
 #include "support.hpp"
 
+using namespace testing_support;
+
 extern "C" {
 typedef struct {
     int seuil;
@@ -19,7 +21,7 @@ int seuil_ferm(seuil_t* desc);
 }
 
 TEST(COperator, RunsItsPhasesThroughTheFramework) {
-    auto run = testing_support::run_captured([] {
+    auto run = run_captured([] {
         char name[] = "prog";
         char arg[] = "100";
         char* argv[] = {name, arg, nullptr};

@@ -8,7 +8,7 @@
 #include "proto2D.h"
 #include "support.hpp"
 
-using testing_support::run_captured;
+using namespace testing_support;
 
 namespace {
 

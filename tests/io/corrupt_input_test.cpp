@@ -8,13 +8,9 @@
 #include <random>
 #include <string>
 
-#include "image_files.hpp"
+#include "files.hpp"
 
-using namespace image_files;
-using testing_support::be16;
-using testing_support::run_captured;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 namespace {
 
@@ -29,7 +25,7 @@ struct Case {
     std::string message;  // expected in standard output; "@" stands for the folder
 };
 
-testing_support::Outcome read_in_child(const TempDir& dir, Reader reader, const std::string& ext) {
+Outcome read_in_child(const TempDir& dir, Reader reader, const std::string& ext) {
     read_ima_t d = reader_for(dir.file("img"), ext);
     return run_captured([&] {
         switch (reader) {
@@ -60,12 +56,6 @@ testing_support::Outcome read_in_child(const TempDir& dir, Reader reader, const 
             }
         }
     });
-}
-
-std::string replace_all(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
 }
 
 const std::string kHuge = "2000000000 2000000000";
@@ -136,6 +126,10 @@ std::vector<Case> cases() {
          "ERREUR: entete du fichier @/img.ras incomplete\n"},
         {"8-bit raster to the colour reader", Reader::rvb, "ras", {{"ras", raster(2, 2, 8, 1, 0, 0, row8)}}, 1,
          "inversion entete raster image rvb\nERREUR: image pas au format 24 bits"},
+        {"colour raster with a wrong magic number", Reader::rvb, "ras",
+         {{"ras", raster(1, 1, 24, 1, 0, 0, std::string("rgb\0", 4), 0x12345678)}}, 1,
+         "inversion entete raster image rvb\nERREUR: magic number incorrect 12345678!=0x59a66a95 dans le fichier "
+         "@/img.ras\n"},
         {"colour raster with a map", Reader::rvb, "ras",
          {{"ras", raster(1, 1, 24, 1, 1, 3, "abc" + std::string("rgb\0", 4))}}, 1,
          "cette image contient une palette, non suporte actuellement\n"},
@@ -185,7 +179,7 @@ TEST(CorruptInputs, EachGivesItsMessageAndStatus) {
         write_files(dir, c.files);
         auto run = read_in_child(dir, c.reader, c.ext);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_NE(run.out.find(replace_all(c.message, "@", dir.path())), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(in_folder(c.message, dir.path())), std::string::npos) << run.out;
         EXPECT_EQ(run.err, "");
     }
 }

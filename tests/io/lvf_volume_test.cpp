@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,21 +13,39 @@
 #include "lvf_volume.h"
 #include "support.hpp"
 #include "volume.h"
-#include "volume_files.hpp"
+#include "files.hpp"
+#include "images.hpp"
 
-using namespace volume_files;
-using testing_support::read_file;
-using testing_support::run_captured;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 namespace {
 
 ima3Du1 numbered(int dimx, int dimy, int dimz) {
-    ima3Du1 v = make_u1(dimx, dimy, dimz, [](int x, int y, int z) { return 1 + x + 7 * y + 31 * z; });
+    ima3Du1 v = make_volume(dimx, dimy, dimz, [](int x, int y, int z) { return 1 + x + 7 * y + 31 * z; });
     v.entete = 24;
     v.nb_bits = 8;
     return v;
+}
+
+// Checks that `out` reports an open failure as "Dans lvf_volume.cpp, ligne
+// N, " where line N of the module's source is the report of `function`.
+void expect_source_line(const std::string& out, const std::string& function) {
+    const std::string lead = "Dans lvf_volume.cpp, ligne ";
+    ASSERT_EQ(out.rfind(lead, 0), 0u) << out;
+    const int line = std::stoi(out.substr(lead.size()));
+    const std::string source = read_file(source_path("io/lvf_volume.cpp"));
+    std::size_t at = 0;
+    for (int i = 1; i < line && at != std::string::npos; ++i) at = source.find('\n', at) + 1;
+    ASSERT_NE(at, std::string::npos);
+    const std::string text = source.substr(at, source.find('\n', at) - at);
+    EXPECT_NE(text.find("\"" + function + "\""), std::string::npos) << "line " << line << ": " << text;
+}
+
+// Open file descriptors of this process.
+int open_descriptors() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) count += entry.exists() ? 1 : 0;
+    return count;
 }
 
 }  // namespace
@@ -66,14 +85,34 @@ TEST(LvfFiles, RecordsThatCannotBeWrittenAsLvf) {
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "ATTENTION ecriture d'image impossible: entete=80\nATTENTION ecriture d'image impossible: profondeur=16\n");
     EXPECT_EQ(run.err, "1 1");
+    // A refused record leaves no file behind, nor do sizes that are not
+    // positive.
+    EXPECT_FALSE(file_exists(dir.file("a.lvf")));
+    EXPECT_FALSE(file_exists(dir.file("b.lvf")));
+    ima3Du1 empty = numbered(2, 2, 2);
+    empty.dimy = 0;
+    EXPECT_EQ(quietly([&] { EXPECT_EQ(write_volume_u1(dir.file("c.lvf").c_str(), &empty), 1); }),
+              "write_volume_u1: dimensions 2 x 0 x 2 incorrectes\n");
+    EXPECT_EQ(quietly([&] { EXPECT_EQ(ecriture_entete_lvf(dir.file("c.lvf").c_str(), &empty), -1); }),
+              "ecriture_entete_lvf: dimensions 2 x 0 x 2 incorrectes\n");
+    EXPECT_FALSE(file_exists(dir.file("c.lvf")));
+    empty.dimy = 2;
+    liberer_ima3Du1(&empty);
 
-    auto uncreatable = run_captured([] {
-        ima3Du1 v = numbered(2, 2, 2);
-        std::fprintf(stderr, "[%d]", write_volume_u1("/nonexistent/x.lvf", &v));
-    });
-    EXPECT_EQ(uncreatable.status, 0);
-    EXPECT_EQ(uncreatable.out, "Dans lvf_volume.cpp, ligne 392, ");
-    EXPECT_EQ(uncreatable.err, "write_volume_u1: No such file or directory\n[-1]");
+    // Creation failures name the function that failed, on its own source line.
+    for (const char* function : {"write_volume_u1", "write_part_of_volume_u1", "ecriture_entete_lvf"}) {
+        auto uncreatable = run_captured([&] {
+            ima3Du1 v = numbered(2, 2, 2);
+            const std::string f = function;
+            const int result = f == "write_volume_u1"           ? write_volume_u1("/nonexistent/x.lvf", &v)
+                               : f == "write_part_of_volume_u1" ? write_part_of_volume_u1("/nonexistent/x.lvf", &v, 0, 0, 0, 1, 1, 1)
+                                                                : ecriture_entete_lvf("/nonexistent/x.lvf", &v);
+            std::fprintf(stderr, "[%d]", result);
+        });
+        EXPECT_EQ(uncreatable.status, 0);
+        expect_source_line(uncreatable.out, function);
+        EXPECT_EQ(uncreatable.err, std::string(function) + ": No such file or directory\n[-1]");
+    }
 }
 
 TEST(LvfFiles, BoxOfAVolume) {
@@ -90,7 +129,7 @@ TEST(LvfFiles, BoxOfAVolume) {
         std::fprintf(stderr, "%d", write_part_of_volume_u1(dir.file("bad.lvf").c_str(), &v, 0, 0, 0, 6, 1, 1));
     });
     EXPECT_EQ(outside.err, "-1");
-    EXPECT_FALSE(testing_support::file_exists(dir.file("bad.lvf")));
+    EXPECT_FALSE(file_exists(dir.file("bad.lvf")));
     liberer_ima3Du1(&v);
 }
 
@@ -110,9 +149,9 @@ TEST(LvfFiles, HeaderChecks) {
         {"header cut short", lvf_file(2, 2, 2, "").substr(0, 12),
          "probleme lecture param\350tres dimensionnels de l'image\n"},
         {"16-bit samples", lvf_file(2, 2, 2, std::string(16, 'x'), 128, 24, 16), "Image non codee sur 8bits\n"},
-        {"negative size", lvf_file(-2, 2, 2, ""), "Dimensions -2 x 2 x 2 ou entete 24 incorrectes\n"},
+        {"negative size", lvf_file(-2, 2, 2, ""), "@: dimensions -2 x 2 x 2 ou entete 24 incorrectes\n"},
         {"header length below 24", lvf_file(2, 2, 2, std::string(8, 'x'), 128, 8),
-         "Dimensions 2 x 2 x 2 ou entete 8 incorrectes\n"},
+         "@: dimensions 2 x 2 x 2 ou entete 8 incorrectes\n"},
         {"sizes whose product overflows", lvf_file(2000000000, 2000000000, 2000000000, ""),
          "fichier de 24 octets alors que 9223372036854775807 octets attendus!\n"},
     };
@@ -121,12 +160,12 @@ TEST(LvfFiles, HeaderChecks) {
         write_file(dir.file("h.lvf"), c.bytes);
         auto run = run_captured([&] {
             ima3Du1 whole{}, window{};
-            std::fprintf(stderr, "%d %d", lect_volume_u1(dir.file("h.lvf").c_str(), &whole),
-                         lect_volume_u1_sequence_first(dir.file("h.lvf").c_str(), &window, 3));
+            const int read = lect_volume_u1(dir.file("h.lvf").c_str(), &whole);
+            std::fprintf(stderr, "%d %d", read, lect_volume_u1_sequence_first(dir.file("h.lvf").c_str(), &window, 3));
         });
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err, "-1 -1");
-        EXPECT_EQ(run.out, c.printed + c.printed) << run.out;
+        EXPECT_EQ(run.out, in_folder(c.printed, "lect_volume_u1") + in_folder(c.printed, "lecture_entete_lvf")) << run.out;
     }
 
     auto missing = run_captured([&] {
@@ -134,14 +173,14 @@ TEST(LvfFiles, HeaderChecks) {
         lect_volume_u1(dir.file("none.lvf").c_str(), &v);
     });
     EXPECT_EQ(missing.status, 255);
-    EXPECT_EQ(missing.out, "Dans lvf_volume.cpp, ligne 147, ");
+    expect_source_line(missing.out, "lect_volume_u1");
     EXPECT_EQ(missing.err, "lect_volume_u1: No such file or directory\n");
     auto missing_header = run_captured([&] {
         ima3Du1 v{};
         lecture_entete_lvf(dir.file("none.lvf").c_str(), &v);
     });
     EXPECT_EQ(missing_header.status, 255);
-    EXPECT_EQ(missing_header.out, "Dans lvf_volume.cpp, ligne 43, ");
+    expect_source_line(missing_header.out, "lecture_entete_lvf");
 }
 
 TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
@@ -229,9 +268,20 @@ TEST(LvfWindow, WidthRules) {
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "2 5|-1|2|-1");
     EXPECT_EQ(run.out,
-              "Attention fenetre de 5 plans utilisee au lieu de 4 demandes\n"
-              "Largeur de fenetre 0 refusee (au moins 1)\n"
-              "Fenetre de 7 plans trop large pour un volume de 4 plans\n");
+              "lect_volume_u1_sequence_first: attention fenetre de 5 plans utilisee au lieu de 4 demandes\n"
+              "lect_volume_u1_sequence_first: largeur de fenetre 0 refusee (au moins 1)\n"
+              "lect_volume_u1_sequence_first: fenetre de 7 plans trop large pour un volume de 4 plans\n");
+
+    // A refused window leaves neither its stream nor its planes behind (the
+    // leak checker of the test build sees the planes; the stream is counted).
+    const int before = open_descriptors();
+    for (int width : {0, 7, 9}) {
+        ima3Du1 refused{};
+        quietly([&] { EXPECT_EQ(lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &refused, width), -1); });
+        EXPECT_EQ(refused.fichier, nullptr);
+        EXPECT_EQ(refused.data, nullptr);
+    }
+    EXPECT_EQ(open_descriptors(), before);
     liberer_ima3Du1(&v);
 }
 

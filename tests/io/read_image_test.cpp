@@ -5,13 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "image_files.hpp"
+#include "files.hpp"
 
-using namespace image_files;
-using testing_support::be16;
-using testing_support::run_captured;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 namespace {
 
@@ -130,6 +126,33 @@ TEST(ReadRaster8, ColourMapBecomesColourTables) {
     EXPECT_EQ(ima.pixels[0][1], 32);
     free_lut_u1(&ima);
     free_imau1(&ima);
+}
+
+TEST(ReadRaster8, PixelsStartAfterAMapWhoseLengthIsNotAMultipleOfThree) {
+    TempDir dir;
+    // 14 bytes of map: 4 colours and 2 bytes that still belong to the map.
+    const std::string map = std::string("\x01\x02\x03\x04", 4) + std::string("\x05\x06\x07\x08", 4) +
+                            std::string("\x09\x0a\x0b\x0c", 4) + "xx";
+    write_file(dir.file("m.ras"), raster(2, 1, 8, 1, 1, 14, map + std::string("\x02\x07", 2)));
+    read_ima_t d = reader_for(dir.file("m"), "ras");
+    imau1 ima{};
+    const std::string out = quietly([&] { read_imau1_init(&d, &ima); });
+    EXPECT_NE(out.find("detection d'une LUT de 4 couleurs"), std::string::npos);
+    ASSERT_NE(ima.lutr, nullptr);
+    EXPECT_EQ(ima.lutb[3], 0x0c);
+    EXPECT_EQ(ima.pixels[0][0], 2);
+    EXPECT_EQ(ima.pixels[0][1], 7);
+    free_lut_u1(&ima);
+    free_imau1(&ima);
+
+    // The whole map counts in the length the file must have.
+    write_file(dir.file("m.ras"), raster(2, 1, 8, 1, 1, 14, map + std::string("\x02", 1)));
+    const Outcome short_file = run_captured([&] {
+        imau1 cut{};
+        read_imau1_init(&d, &cut);
+    });
+    EXPECT_EQ(short_file.status, 1);
+    EXPECT_NE(short_file.out.find("lecture fichier"), std::string::npos);
 }
 
 TEST(ReadRaster8, MapTypeWithEmptyMapChangesNothing) {

@@ -9,18 +9,14 @@
 
 #include "support.hpp"
 #include "volume.h"
-#include "volume_files.hpp"
+#include "files.hpp"
+#include "images.hpp"
 
-using namespace volume_files;
-using testing_support::be16;
-using testing_support::read_file;
-using testing_support::run_captured;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 TEST(VolumeFiles, WrittenLayoutIsBigEndianHeaderThenSamples) {
     TempDir dir;
-    ima3Du1 v = make_u1(4, 3, 2, [](int x, int y, int z) { return x + 10 * y + 100 * z; });
+    ima3Du1 v = make_volume(4, 3, 2, [](int x, int y, int z) { return x + 10 * y + 100 * z; });
     ASSERT_EQ(ecr_ima3Du1(dir.file("v.vol").c_str(), &v), 0);
     const std::string bytes = read_file(dir.file("v.vol"));
     ASSERT_EQ(bytes.size(), 80u + 24u);
@@ -35,7 +31,7 @@ TEST(VolumeFiles, WrittenLayoutIsBigEndianHeaderThenSamples) {
 TEST(VolumeFiles, ReadingModesSelectPlanes) {
     TempDir dir;
     const std::string path = dir.file("v.vol");
-    ima3Du1 v = make_u1(4, 3, 2, [](int x, int y, int z) { return x + 10 * y + 100 * z; });
+    ima3Du1 v = make_volume(4, 3, 2, [](int x, int y, int z) { return x + 10 * y + 100 * z; });
     ecr_ima3Du1(path.c_str(), &v);
 
     ima3Du1 whole{};
@@ -318,15 +314,15 @@ TEST(VolumeFiles, TruncatedAndMutatedFilesNeverCrash) {
 
 TEST(VolumeFiles, WriteFailuresEndWithStatusOne) {
     auto uncreatable = run_captured([] {
-        ima3Du1 v = make_u1(2, 2, 2, [](int, int, int) { return 1; });
+        ima3Du1 v = make_volume(2, 2, 2, [](int, int, int) { return 1; });
         ecr_ima3Du1("/nonexistent/dir/v.vol", &v);
     });
     EXPECT_EQ(uncreatable.status, 1);
     EXPECT_EQ(uncreatable.out, "\n>> ERREUR ecr_ima3Du1 : creation du fichier /nonexistent/dir/v.vol impossible\n");
 
-    if (!testing_support::file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     auto full = run_captured([] {
-        ima3Du1 v = make_u1(64, 64, 64, [](int x, int, int) { return x; });
+        ima3Du1 v = make_volume(64, 64, 64, [](int x, int, int) { return x; });
         ecr_ima3Du1("/dev/full", &v);
     });
     EXPECT_EQ(full.status, 1);

@@ -8,14 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "image_files.hpp"
+#include "files.hpp"
 
-using namespace image_files;
-using testing_support::be16;
-using testing_support::file_exists;
-using testing_support::read_file;
-using testing_support::run_captured;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
@@ -143,7 +138,7 @@ TEST(WriteRaster8, HeaderAndOddWidthPadding) {
     const std::string rows = std::string(reinterpret_cast<char*>(ima.pixels[0]), 3) + std::string(1, '\0') +
                              std::string(reinterpret_cast<char*>(ima.pixels[1]), 3) + std::string(1, '\0');
     std::string expected = raster(3, 2, 8, 1, 0, 0, rows);
-    expected.replace(16, 4, testing_support::be32(8));  // length: 4 bytes per row
+    expected.replace(16, 4, be32(8));  // length: 4 bytes per row
     EXPECT_EQ(read_file(dir.file("res.ras")), expected);
     EXPECT_FALSE(file_exists(dir.file("res.dim")));
 
@@ -153,7 +148,7 @@ TEST(WriteRaster8, HeaderAndOddWidthPadding) {
     write_with(write_imau1_ferm, dir.file("map"), "ras", ima);
     const std::string mapped = read_file(dir.file("map.ras"));
     ASSERT_EQ(mapped.size(), 32u + 768u + 8u);
-    EXPECT_EQ(mapped.substr(24, 8), testing_support::be32(1) + testing_support::be32(768));
+    EXPECT_EQ(mapped.substr(24, 8), be32(1) + be32(768));
     EXPECT_EQ(static_cast<unsigned char>(mapped[32]), 255);
     EXPECT_EQ(mapped.substr(800), rows);
     free_lut_u1(&ima);
@@ -174,7 +169,7 @@ TEST(WriteRaster24, BlueGreenRedRowsWithPadding) {
     ima.b[1][0] = 6;
     EXPECT_EQ(write_with(write_imarvb_ferm, dir.file("c"), "ras", ima), "inversion entete raster image rvb\n");
     std::string expected = raster(1, 2, 24, 1, 0, 0, std::string("\x03\x02\x01\x00\x06\x05\x04\x00", 8));
-    expected.replace(16, 4, testing_support::be32(8));
+    expected.replace(16, 4, be32(8));
     EXPECT_EQ(read_file(dir.file("c.ras")), expected);
     free_imarvb(&ima);
 }

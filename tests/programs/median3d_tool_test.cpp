@@ -1,21 +1,15 @@
 // median3d-tool end to end: its dialogue in the three modes, the lines it
 // prints, the result file, the window cut to the volume, and its refusals.
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "support.hpp"
-#include "volume_files.hpp"
+#include "files.hpp"
+#include "images.hpp"
+#include "program_test.hpp"
 
-using testing_support::file_exists;
-using testing_support::read_file;
-using testing_support::run_program;
-using testing_support::TempDir;
-using testing_support::write_file;
+using namespace testing_support;
 
 namespace {
 
@@ -26,21 +20,6 @@ const std::vector<std::string> kQuestions = {
     ">>entrer le chemin et le nom de l'image a traiter",
     ">>entrer le chemin et le nom de l'image resulat",
 };
-
-// An 8-bit volume file: its header, then the samples.
-std::string volume_file(int dimx, int dimy, int dimz, const std::string& samples) {
-    return volume_files::volume_header(dimx, dimy, dimz, 8) + samples;
-}
-
-// Samples f(x, y, z), plane after plane, trace after trace.
-template <class F>
-std::string samples(int dimx, int dimy, int dimz, F f) {
-    std::string s;
-    for (int z = 0; z < dimz; ++z)
-        for (int y = 0; y < dimy; ++y)
-            for (int x = 0; x < dimx; ++x) s += static_cast<char>(f(x, y, z));
-    return s;
-}
 
 // A volume that is linear in x, y and z: the median of any centred box is
 // its centre, so the result is the input inside and 0 near the faces.
@@ -64,129 +43,105 @@ std::string spiked_volume() {
                        }));
 }
 
+// Interior: x 1..4, y 1..3, z 1..2. Plane 1's boxes hold planes 0-2 (all 30
+// but the spike); plane 2's boxes hold 18 voxels of 30 and 9 of the ramp
+// plane, so their median is 30 too.
 std::string spiked_result() {
-    // Interior: x 1..4, y 1..3, z 1..2. Plane 1's boxes hold planes 0-2 (all
-    // 30 but the spike); plane 2's boxes hold 18 voxels of 30 and 9 of the
-    // ramp plane, so their median is 30 too.
     return volume_file(6, 5, 4, samples(6, 5, 4, [](int x, int y, int z) {
-                           const bool inside = x >= 1 && x <= 4 && y >= 1 && y <= 3 && z >= 1 && z <= 2;
-                           return inside ? 30 : 0;
+                           return x >= 1 && x <= 4 && y >= 1 && y <= 3 && z >= 1 && z <= 2 ? 30 : 0;
                        }));
 }
 
+class Median3dTool : public ProgramTest {
+protected:
+    Median3dTool() : ProgramTest("median3d-tool") {}
+};
+
 }  // namespace
 
-TEST(Median3dTool, AutoModeFiltersAndPrintsItsLines) {
-    TempDir dir;
-    write_file(dir.file("src.vol"), spiked_volume());
-    auto run = run_program("median3d-tool", {"3", "3", "3", "src.vol", "res.vol"}, "", dir.path());
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(read_file(dir.file("res.vol")), spiked_result());
-
-    EXPECT_NE(run.out.find("\n>> param_debut, mode AUTO : 5 parametres passes en ligne\n"), std::string::npos);
-    std::size_t at = 0;
-    const std::string replies[] = {"3", "3", "3", "src.vol", "res.vol"};
-    for (int i = 0; i < 5; ++i) {
-        at = run.out.find("\n" + kQuestions[i] + " = " + replies[i] + "\n", at);
-        ASSERT_NE(at, std::string::npos) << kQuestions[i];
-    }
+TEST_F(Median3dTool, DialogueModesFilterAndPrintTheirLines) {
+    write("src.vol", spiked_volume());
+    const Outcome automatic = expect_dialogue_modes(kQuestions, {"3", "3", "3", "src.vol", "res.vol"}, {"res.vol"});
+    EXPECT_EQ(automatic.err, "");
     // After the dialogue, exactly these lines, in this order.
     const std::string tail =
         "\n fichier source src.vol"
         "\n fichier dest res.vol\n"
         " format de l'image source 6 5 4\n"
         "\n fin calcul avec le  masque 3x3x3, nomfichierRes: res.vol\n";
-    ASSERT_GE(run.out.size(), tail.size());
-    EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
-    EXPECT_LT(at, run.out.size() - tail.size());
+    ASSERT_GE(automatic.out.size(), tail.size());
+    EXPECT_EQ(automatic.out.substr(automatic.out.size() - tail.size()), tail);
+
+    ASSERT_EQ(run({"3", "3", "3", "src.vol", "res.vol"}).status, 0);
+    EXPECT_EQ(read("res.vol"), spiked_result());
+    const Outcome flat = run({"3", "1", "3", "src.vol", "flat.vol"});
+    EXPECT_NE(flat.out.find("masque 3x1x3, nomfichierRes: flat.vol\n"), std::string::npos);
 }
 
-TEST(Median3dTool, ManualRunSavesAControlFileThatReplaysWithoutTyping) {
-    TempDir dir;
-    write_file(dir.file("src.vol"), spiked_volume());
-    auto manual = run_program("median3d-tool", {}, "3\n1\n3\nsrc.vol\nres.vol\nrun\n", dir.path());
-    ASSERT_EQ(manual.status, 0) << manual.out;
-    EXPECT_TRUE(testing_support::asks_in_order(manual.out, kQuestions)) << manual.out;
-    const std::string ctrl = read_file(dir.file("run.ctrl"));
-    EXPECT_EQ(ctrl, testing_support::ctrl_text({"3", "1", "3", "src.vol", "res.vol"}, kQuestions));
-    EXPECT_NE(manual.out.find("masque 3x1x3, nomfichierRes: res.vol\n"), std::string::npos);
-    const std::string first = read_file(dir.file("res.vol"));
-    ASSERT_EQ(first.size(), 80u + 6 * 5 * 4);
-
-    // Replay with nothing typed: every recorded reply and the save name kept.
-    ASSERT_EQ(std::remove(dir.file("res.vol").c_str()), 0);
-    auto replay = run_program("median3d-tool", {"run.ctrl"}, "", dir.path());
-    ASSERT_EQ(replay.status, 0) << replay.out;
-    EXPECT_NE(replay.out.find("mode FICHIER : 5 parametres lus dans run.ctrl"), std::string::npos);
-    EXPECT_NE(replay.out.find("\n" + kQuestions[1] + "? [1] : "), std::string::npos);
-    EXPECT_NE(replay.out.find("\n" + kQuestions[4] + "? [res.vol] : "), std::string::npos);
-    EXPECT_EQ(read_file(dir.file("res.vol")), first);
-    EXPECT_EQ(read_file(dir.file("run.ctrl")), ctrl);
-}
-
-TEST(Median3dTool, WindowsLongerThanTheVolumeAreCutToTheLargestOddSize) {
-    TempDir dir;
+TEST_F(Median3dTool, WindowsLongerThanTheVolumeAreCutToTheLargestOddSize) {
     // 4 x 3 x 5: 5 along 4 becomes 3, along 3 becomes 3, along 5 stays 5.
-    write_file(dir.file("ramp.vol"), volume_file(4, 3, 5, samples(4, 3, 5, ramp)));
-    auto run = run_program("median3d-tool", {"5", "5", "5", "ramp.vol", "out.vol"}, "", dir.path());
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find(" format de l'image source 4 3 5\n"), std::string::npos);
-    EXPECT_NE(run.out.find("\n fin calcul avec le  masque 3x3x5, nomfichierRes: out.vol\n"), std::string::npos);
-    EXPECT_EQ(read_file(dir.file("out.vol")), filtered_ramp(4, 3, 5, 1, 1, 2));
+    write("ramp.vol", volume_file(4, 3, 5, samples(4, 3, 5, ramp)));
+    const Outcome cut = run({"5", "5", "5", "ramp.vol", "out.vol"});
+    ASSERT_EQ(cut.status, 0) << cut.out;
+    EXPECT_NE(cut.out.find(" format de l'image source 4 3 5\n"), std::string::npos);
+    EXPECT_NE(cut.out.find("\n fin calcul avec le  masque 3x3x5, nomfichierRes: out.vol\n"), std::string::npos);
+    EXPECT_EQ(read("out.vol"), filtered_ramp(4, 3, 5, 1, 1, 2));
 
     // Axes of 2 and 1 voxels take windows of 1: that axis is all interior.
-    write_file(dir.file("thin.vol"), volume_file(6, 2, 1, samples(6, 2, 1, ramp)));
-    auto thin = run_program("median3d-tool", {"3", "9", "7", "thin.vol", "thin_out.vol"}, "", dir.path());
+    write("thin.vol", volume_file(6, 2, 1, samples(6, 2, 1, ramp)));
+    const Outcome thin = run({"3", "9", "7", "thin.vol", "thin_out.vol"});
     ASSERT_EQ(thin.status, 0) << thin.out;
     EXPECT_NE(thin.out.find("masque 3x1x1, nomfichierRes"), std::string::npos);
-    EXPECT_EQ(read_file(dir.file("thin_out.vol")), filtered_ramp(6, 2, 1, 1, 0, 0));
+    EXPECT_EQ(read("thin_out.vol"), filtered_ramp(6, 2, 1, 1, 0, 0));
 }
 
-TEST(Median3dTool, RefusesWindowsThatAreNotPositiveAndOddBeforeAnyFile) {
-    TempDir dir;
-    write_file(dir.file("src.vol"), spiked_volume());
+TEST_F(Median3dTool, LvfVolumesAreReadAndWrittenByTheirNames) {
+    write("src.lvf", lvf_file(6, 5, 4, spiked_volume().substr(80)));
+    ASSERT_EQ(run({"3", "3", "3", "src.lvf", "res.lvf"}).status, 0);
+    EXPECT_EQ(read("res.lvf"), lvf_file(6, 5, 4, spiked_result().substr(80)));
+}
+
+TEST_F(Median3dTool, RefusesWindowsThatAreNotPositiveAndOddBeforeAnyFile) {
+    write("src.vol", spiked_volume());
     const char* windows[][3] = {{"4", "3", "3"}, {"3", "0", "3"}, {"3", "3", "-1"}, {"x", "3", "3"}};
     for (const auto& w : windows) {
-        auto run = run_program("median3d-tool", {w[0], w[1], w[2], "src.vol", "res.vol"}, "", dir.path());
         const std::string sizes = std::string(w[0] == std::string("x") ? "0" : w[0]) + "x" + w[1] + "x" + w[2];
-        EXPECT_EQ(run.status, 1) << sizes;
         const std::string message = "\n>> ERREUR median3d : fenetre " + sizes +
                                     " refusee, winX, winY et winZ doivent etre des entiers impairs positifs\n";
-        ASSERT_GE(run.out.size(), message.size());
-        EXPECT_EQ(run.out.substr(run.out.size() - message.size()), message) << run.out;
-        EXPECT_EQ(run.out.find("fichier source"), std::string::npos);
-        EXPECT_FALSE(file_exists(dir.file("res.vol")));
+        expect_refused({w[0], w[1], w[2], "src.vol", "res.vol"}, 1, message, {"res.vol"});
+        const Outcome refused = run({w[0], w[1], w[2], "src.vol", "res.vol"});
+        EXPECT_EQ(refused.out.substr(refused.out.size() - message.size()), message);
+        EXPECT_EQ(refused.out.find("fichier source"), std::string::npos);
     }
+    // A size beyond int is refused while it is asked.
+    expect_refused({"3", "99999999999", "3", "src.vol", "res.vol"}, 1,
+                   "\n>> ERREUR median3d_lect : reponse \"99999999999\" refusee a la question \"" + kQuestions[1] +
+                       "\" (entier de -2147483648 a 2147483647)\n",
+                   {"res.vol"});
     // A refused run from the terminal is still saved for correction.
-    auto manual = run_program("median3d-tool", {}, "3\n2\n3\nsrc.vol\nres.vol\nbad\n", dir.path());
+    const Outcome manual = run({}, "3\n2\n3\nsrc.vol\nres.vol\nbad\n");
     EXPECT_EQ(manual.status, 1);
-    EXPECT_NE(read_file(dir.file("bad.ctrl")).find("2\t\t#" + kQuestions[1]), std::string::npos);
-    EXPECT_FALSE(file_exists(dir.file("res.vol")));
+    EXPECT_NE(read("bad.ctrl").find("2\t\t#" + kQuestions[1]), std::string::npos);
+    EXPECT_FALSE(exists("res.vol"));
 }
 
-TEST(Median3dTool, AMissingSourceVolumeEndsWithStatusOne) {
-    TempDir dir;
-    auto run = run_program("median3d-tool", {"3", "3", "3", "none.vol", "res.vol"}, "", dir.path());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("\n fichier source none.vol\n fichier dest res.vol\nCan't open file none.vol\n"),
+TEST_F(Median3dTool, MissingSourceAndLongPaths) {
+    const Outcome missing = run({"3", "3", "3", "none.vol", "res.vol"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("\n fichier source none.vol\n fichier dest res.vol\nCan't open file none.vol\n"),
               std::string::npos)
-        << run.out;
-    EXPECT_FALSE(file_exists(dir.file("res.vol")));
-}
+        << missing.out;
+    EXPECT_FALSE(exists("res.vol"));
 
-TEST(Median3dTool, LongPathsAreKeptWhole) {
-    TempDir dir;
-    // Paths of about 150 characters, well beyond 64.
+    // Paths of about 150 characters, well beyond 64, are kept whole.
     const std::string folder = std::string(120, 'd');
-    ASSERT_TRUE(std::filesystem::create_directory(dir.file(folder)));
+    ASSERT_TRUE(std::filesystem::create_directory(file(folder)));
     const std::string source = folder + "/source_volume_with_a_long_name.vol";
     const std::string result = folder + "/result_volume_with_a_long_name.vol";
-    ASSERT_GT(source.size(), 150u);
-    write_file(dir.file(source), spiked_volume());
-    auto run = run_program("median3d-tool", {"3", "3", "3", source, result}, "", dir.path());
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("\n fichier source " + source + "\n fichier dest " + result + "\n"), std::string::npos);
-    EXPECT_NE(run.out.find("nomfichierRes: " + result + "\n"), std::string::npos);
-    EXPECT_EQ(read_file(dir.file(result)), spiked_result());
+    write(source, spiked_volume());
+    const Outcome long_paths = run({"3", "3", "3", source, result});
+    ASSERT_EQ(long_paths.status, 0) << long_paths.out;
+    EXPECT_NE(long_paths.out.find("\n fichier source " + source + "\n fichier dest " + result + "\n"), std::string::npos);
+    EXPECT_NE(long_paths.out.find("nomfichierRes: " + result + "\n"), std::string::npos);
+    EXPECT_EQ(read(result), spiked_result());
 }

@@ -1,6 +1,7 @@
 #include "support.hpp"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,9 +12,22 @@
 #include <sstream>
 #include <stdexcept>
 
+// Sanitizer reports end the test binaries with their own statuses; the
+// programs the tests run get the same settings through their environment.
+extern "C" const char* __asan_default_options() { return "exitcode=86:detect_leaks=1"; }
+extern "C" const char* __ubsan_default_options() { return "exitcode=87:print_stacktrace=1:halt_on_error=1"; }
+
 namespace {
 
 bool in_child = false;
+
+// Appends a sanitizer setting to an environment variable, after whatever
+// the caller set (a later setting wins).
+void add_option(const char* variable, const char* setting) {
+    const char* old = std::getenv(variable);
+    const std::string value = old != nullptr && *old != '\0' ? std::string(old) + ":" + setting : setting;
+    ::setenv(variable, value.c_str(), 1);
+}
 
 // Runs `body` in a child with standard input, output and error redirected
 // to files of a temporary folder, waits for it and collects the files.
@@ -44,6 +58,8 @@ testing_support::Outcome run_child(const std::function<void()>& body, const std:
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     run.out = testing_support::read_file(out_path);
     run.err = testing_support::read_file(err_path);
+    if (run.status == testing_support::kAddressSanitizerStatus || run.status == testing_support::kUndefinedSanitizerStatus)
+        ADD_FAILURE() << "sanitizer report (status " << run.status << "):\n" << run.err;
     return run;
 }
 
@@ -60,6 +76,8 @@ Outcome run_captured(const std::function<void()>& fn, const std::string& input) 
 
 std::string program_path(const std::string& name) { return std::string(IMSUITE_BIN_DIR) + "/" + name; }
 
+std::string source_path(const std::string& relative) { return std::string(IMSUITE_SOURCE_DIR) + "/" + relative; }
+
 Outcome run_program(const std::string& name, const std::vector<std::string>& args, const std::string& input,
                 const std::string& cwd) {
     const std::string path = program_path(name);
@@ -70,6 +88,8 @@ Outcome run_program(const std::string& name, const std::vector<std::string>& arg
             for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
             if (::chdir(cwd.c_str()) != 0) ::_exit(121);
+            add_option("ASAN_OPTIONS", "exitcode=86");
+            add_option("UBSAN_OPTIONS", "exitcode=87:halt_on_error=1");
             ::execv(path.c_str(), argv.data());
             ::_exit(122);
         },
@@ -123,4 +143,11 @@ std::string be16(unsigned value) {
 
 std::string be32(unsigned value) { return be16(value >> 16) + be16(value & 0xffff); }
 
+std::string in_folder(std::string text, const std::string& folder) {
+    for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))
+        text.replace(at, 1, folder);
+    return text;
+}
+
 }  // namespace testing_support
+

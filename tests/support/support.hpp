@@ -1,5 +1,6 @@
 // Test support: running code or built programs with given standard input
-// and collecting their exit status and output, and temporary folders.
+// and collecting their exit status and output, temporary folders and
+// whole-file helpers.
 #pragma once
 
 #include <functional>
@@ -7,6 +8,12 @@
 #include <vector>
 
 namespace testing_support {
+
+// Exit statuses of a sanitizer report in the test build (set for the test
+// binaries and for every program they run), which no refusal of the suite
+// uses: a run that ends with one of them fails the test that ran it.
+inline constexpr int kAddressSanitizerStatus = 86;
+inline constexpr int kUndefinedSanitizerStatus = 87;
 
 // What a run left behind: its exit status (128 + signal number when it was
 // killed) and everything it printed.
@@ -25,10 +32,11 @@ Outcome run_captured(const std::function<void()>& fn, const std::string& input =
 // Runs the built program `name` (from the build's bin folder) in folder
 // `cwd` with the given arguments and standard input.
 Outcome run_program(const std::string& name, const std::vector<std::string>& args, const std::string& input,
-                const std::string& cwd);
+                    const std::string& cwd);
 
-// Path of a built program.
+// Path of a built program, and of a file of the source tree.
 std::string program_path(const std::string& name);
+std::string source_path(const std::string& relative);
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes out of scope.
@@ -60,5 +68,8 @@ std::string ctrl_text(const std::vector<std::string>& replies, const std::vector
 // Big-endian encodings of integers, for building file images by hand.
 std::string be16(unsigned value);
 std::string be32(unsigned value);
+
+// Replaces every "@" of `text` by `folder`.
+std::string in_folder(std::string text, const std::string& folder);
 
 }  // namespace testing_support

@@ -8,287 +8,207 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "files.hpp"
+#include "generators.hpp"
+#include "images.hpp"
 #include "median3d.h"
-#include "proto2D.h"
-#include "support.hpp"
+#include "sweep.hpp"
 #include "volume.h"
 
-using testing_support::run_captured;
+using namespace testing_support;
 
 namespace {
 
-// A volume held as one flat array, x fastest, then y, then z.
-struct Volume {
-    int dimx = 0, dimy = 0, dimz = 0;
-    std::vector<std::uint8_t> v;
-
-    Volume(int x, int y, int z, std::uint8_t fill = 0)
-        : dimx(x), dimy(y), dimz(z), v(static_cast<std::size_t>(x) * y * z, fill) {}
-    std::uint8_t& at(int x, int y, int z) { return v[(static_cast<std::size_t>(z) * dimy + y) * dimx + x]; }
-    std::uint8_t at(int x, int y, int z) const { return v[(static_cast<std::size_t>(z) * dimy + y) * dimx + x]; }
-};
-
 std::string shape(int x, int y, int z) { return std::to_string(x) + "x" + std::to_string(y) + "x" + std::to_string(z); }
+
+// A volume and a window to filter it with; the volume is held flat, x
+// fastest, then y, then z.
+struct Case {
+    int dimx, dimy, dimz;
+    gen::Bytes v;
+    int wx, wy, wz;
+
+    std::uint8_t at(int x, int y, int z) const { return v[(static_cast<std::size_t>(z) * dimy + y) * dimx + x]; }
+    std::string describe() const { return "volume " + shape(dimx, dimy, dimz) + ", window " + shape(wx, wy, wz); }
+    std::string where(std::size_t i) const {
+        const std::size_t x = i % dimx, y = i / dimx % dimy, z = i / dimx / dimy;
+        return "voxel (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
+    }
+};
 
 // The definition itself: gather each interior box, take its ((n+1)/2)-th
 // smallest value; every other voxel is 0.
-Volume reference_median(const Volume& in, int wx, int wy, int wz) {
-    Volume out(in.dimx, in.dimy, in.dimz);
-    const int hx = (wx - 1) / 2, hy = (wy - 1) / 2, hz = (wz - 1) / 2;
+gen::Bytes reference_median(const Case& c) {
+    gen::Bytes out(c.v.size(), 0);
+    const int hx = (c.wx - 1) / 2, hy = (c.wy - 1) / 2, hz = (c.wz - 1) / 2;
     std::vector<std::uint8_t> box;
-    for (int z = hz; z < in.dimz - hz; ++z)
-        for (int y = hy; y < in.dimy - hy; ++y)
-            for (int x = hx; x < in.dimx - hx; ++x) {
+    for (int z = hz; z < c.dimz - hz; ++z)
+        for (int y = hy; y < c.dimy - hy; ++y)
+            for (int x = hx; x < c.dimx - hx; ++x) {
                 box.clear();
                 for (int dz = -hz; dz <= hz; ++dz)
                     for (int dy = -hy; dy <= hy; ++dy)
-                        for (int dx = -hx; dx <= hx; ++dx) box.push_back(in.at(x + dx, y + dy, z + dz));
+                        for (int dx = -hx; dx <= hx; ++dx) box.push_back(c.at(x + dx, y + dy, z + dz));
                 const auto middle = box.begin() + static_cast<std::ptrdiff_t>((box.size() + 1) / 2 - 1);
                 std::nth_element(box.begin(), middle, box.end());
-                out.at(x, y, z) = *middle;
+                out[(static_cast<std::size_t>(z) * c.dimy + y) * c.dimx + x] = *middle;
             }
     return out;
 }
 
-ima3Du1 to_record(const Volume& vol) {
-    ima3Du1 r{};
-    r.dimx = vol.dimx;
-    r.dimy = vol.dimy;
-    r.dimz = vol.dimz;
-    allouer_ima3Du1(&r);
-    for (int z = 0; z < vol.dimz; ++z)
-        for (int y = 0; y < vol.dimy; ++y)
-            for (int x = 0; x < vol.dimx; ++x) r.data[z][y][x] = vol.at(x, y, z);
-    return r;
+ima3Du1 to_record(const Case& c) {
+    return make_volume(c.dimx, c.dimy, c.dimz, [&](int x, int y, int z) { return c.at(x, y, z); });
 }
 
-Volume from_record(const ima3Du1& r) {
-    Volume vol(r.dimx, r.dimy, r.dimz);
-    for (int z = 0; z < r.dimz; ++z)
-        for (int y = 0; y < r.dimy; ++y)
-            for (int x = 0; x < r.dimx; ++x) vol.at(x, y, z) = r.data[z][y][x];
-    return vol;
+gen::Bytes flat(const ima3Du1& r) {
+    const std::string s = samples_of(r);
+    return {s.begin(), s.end()};
 }
 
 // init then calc, as a program runs them.
-Volume median(const Volume& vol, int wx, int wy, int wz) {
-    ima3Du1 in = to_record(vol);
+gen::Bytes median(const Case& c) {
+    ima3Du1 in = to_record(c);
     ima3Du1 out{};
     median3d_init(&out, in);
-    median3d_t desc{wx, wy, wz};
+    median3d_t desc{c.wx, c.wy, c.wz};
     EXPECT_EQ(median3d_calc(&desc, &out, in), 0);
-    Volume result = from_record(out);
+    gen::Bytes result = flat(out);
     liberer_ima3Du1(&in);
     liberer_ima3Du1(&out);
     return result;
 }
 
-void expect_same_as_reference(const Volume& vol, int wx, int wy, int wz) {
-    SCOPED_TRACE("volume " + shape(vol.dimx, vol.dimy, vol.dimz) + ", window " + shape(wx, wy, wz));
-    const Volume fast = median(vol, wx, wy, wz);
-    const Volume ref = reference_median(vol, wx, wy, wz);
-    // Report the first differing voxel rather than two long arrays.
-    for (int z = 0; z < vol.dimz; ++z)
-        for (int y = 0; y < vol.dimy; ++y)
-            for (int x = 0; x < vol.dimx; ++x)
-                ASSERT_EQ(int{fast.at(x, y, z)}, int{ref.at(x, y, z)}) << "at (" << x << ", " << y << ", " << z << ")";
-}
-
-// Random volumes of several kinds of content.
-enum class Content { Uniform, FewValues, NarrowRange, TwoExtremes, CoarseEdges, SmoothNoisy, Sparse };
-constexpr Content kContents[] = {Content::Uniform,     Content::FewValues,   Content::NarrowRange, Content::TwoExtremes,
-                                 Content::CoarseEdges, Content::SmoothNoisy, Content::Sparse};
-
-Volume random_volume(std::mt19937& random, int dx, int dy, int dz, Content content) {
-    Volume vol(dx, dy, dz);
-    std::uniform_int_distribution<int> level(0, 255);
-    const int few[] = {level(random), level(random), level(random)};
-    const int base = level(random);
-    const int fx = 1 + static_cast<int>(random() % 5), fy = 1 + static_cast<int>(random() % 5);
-    for (int z = 0; z < dz; ++z)
-        for (int y = 0; y < dy; ++y)
-            for (int x = 0; x < dx; ++x) {
-                int value = 0;
-                switch (content) {
-                    case Content::Uniform: value = level(random); break;
-                    case Content::FewValues: value = few[random() % 3]; break;  // many ties
-                    case Content::NarrowRange: value = std::min(255, base + static_cast<int>(random() % 4)); break;
-                    case Content::TwoExtremes: value = random() % 2 ? 255 : 0; break;
-                    // Levels on both sides of coarse-bin boundaries (15/16, 31/32, ...).
-                    case Content::CoarseEdges: value = 16 * static_cast<int>(1 + random() % 15) - static_cast<int>(random() % 2); break;
-                    case Content::SmoothNoisy:
-                        value = std::clamp((x * fx * 9 + y * fy * 7 + z * 11) % 256 + static_cast<int>(random() % 21) - 10, 0, 255);
-                        break;
-                    case Content::Sparse: value = random() % 10 == 0 ? level(random) : 0; break;
-                }
-                vol.at(x, y, z) = static_cast<std::uint8_t>(value);
-            }
-    return vol;
+Case uniform(int dimx, int dimy, int dimz, std::uint8_t value, int wx, int wy, int wz) {
+    return {dimx, dimy, dimz, gen::Bytes(static_cast<std::size_t>(dimx) * dimy * dimz, value), wx, wy, wz};
 }
 
 }  // namespace
 
 TEST(Median3d, MatchesTheReferenceOnRandomVolumesAndWindows) {
-    std::mt19937 random(31);
     const int windows[][3] = {{1, 1, 1}, {3, 3, 3}, {5, 5, 5}, {7, 7, 7}, {3, 1, 5}, {1, 7, 3},
                               {5, 3, 1}, {7, 1, 1}, {1, 1, 7}, {1, 5, 1}, {3, 5, 7}, {7, 5, 3}};
-    for (int trial = 0; trial < 420; ++trial) {
-        // Sizes 1 ... 14, a third of the trials with one thin axis (1 or 2).
-        int dims[3];
-        for (int& d : dims) d = 1 + static_cast<int>(random() % 14);
-        if (trial % 3 == 0) dims[random() % 3] = 1 + static_cast<int>(random() % 2);
-        const Volume vol = random_volume(random, dims[0], dims[1], dims[2], kContents[trial % 7]);
-        const int* w = windows[trial % 12];
-        SCOPED_TRACE("trial " + std::to_string(trial));
-        expect_same_as_reference(vol, w[0], w[1], w[2]);
-        // A random odd window, often longer than the volume along some axis.
-        expect_same_as_reference(vol, 1 + 2 * static_cast<int>(random() % 8), 1 + 2 * static_cast<int>(random() % 8),
-                                 1 + 2 * static_cast<int>(random() % 8));
-    }
+    auto make = [&](std::mt19937& random, int trial) {
+        // Sizes 1 ... 14, a third of the volumes with one thin axis (1 or 2);
+        // every other case a random odd window, often longer than the volume.
+        int d[3];
+        for (int& size : d) size = 1 + static_cast<int>(random() % 14);
+        if (trial % 6 < 2) d[random() % 3] = 1 + static_cast<int>(random() % 2);
+        Case c{d[0], d[1], d[2], gen::random_volume(random, d[0], d[1], d[2], gen::kContents[trial / 2 % 7]), 0, 0, 0};
+        const int* w = windows[trial / 2 % 12];
+        c.wx = trial % 2 ? 1 + 2 * static_cast<int>(random() % 8) : w[0];
+        c.wy = trial % 2 ? 1 + 2 * static_cast<int>(random() % 8) : w[1];
+        c.wz = trial % 2 ? 1 + 2 * static_cast<int>(random() % 8) : w[2];
+        return c;
+    };
+    reference_sweep(31, 840, make, median, reference_median);
 }
 
 TEST(Median3d, MatchesTheReferenceOnLongRowsAndWideWindows) {
     // Long rows with wide windows along x: the median wanders across coarse
     // bins and the fine bins are caught up both step by step and afresh.
-    std::mt19937 random(5);
     const int windows[][3] = {{9, 3, 3}, {15, 1, 3}, {21, 3, 1}, {31, 1, 1}, {3, 9, 3}, {3, 3, 9}, {11, 5, 7}};
-    for (int trial = 0; trial < 42; ++trial) {
+    auto make = [&](std::mt19937& random, int trial) {
         const int dx = 40 + static_cast<int>(random() % 80), dy = 3 + static_cast<int>(random() % 12),
                   dz = 3 + static_cast<int>(random() % 12);
-        const Volume vol = random_volume(random, dx, dy, dz, kContents[trial % 7]);
         const int* w = windows[trial % 7];
-        SCOPED_TRACE("trial " + std::to_string(trial));
-        expect_same_as_reference(vol, w[0], w[1], w[2]);
-    }
+        return Case{dx, dy, dz, gen::random_volume(random, dx, dy, dz, gen::kContents[trial % 7]), w[0], w[1], w[2]};
+    };
+    reference_sweep(5, 42, make, median, reference_median);
 }
 
 TEST(Median3d, MatchesTheReferenceWhenBoxesHoldMoreThan65535Voxels) {
-    // 65 x 33 x 33 = 70 785 voxels per box: counts wider than 16 bits.
-    std::mt19937 random(11);
-    for (Content content : {Content::Uniform, Content::TwoExtremes, Content::FewValues}) {
-        const Volume vol = random_volume(random, 68, 35, 34, content);
-        expect_same_as_reference(vol, 65, 33, 33);
-    }
-    // Every voxel equal: one bin holds the whole box.
-    expect_same_as_reference(Volume(66, 34, 33, 200), 65, 33, 33);
+    // 65 x 33 x 33 = 70 785 voxels per box: counts wider than 16 bits; the
+    // last case is uniform, one bin holding the whole box.
+    const gen::Content contents[] = {gen::Content::uniform, gen::Content::two_extremes, gen::Content::few_values};
+    auto make = [&](std::mt19937& random, int trial) {
+        if (trial == 3) return uniform(66, 34, 33, 200, 65, 33, 33);
+        return Case{68, 35, 34, gen::random_volume(random, 68, 35, 34, contents[trial]), 65, 33, 33};
+    };
+    reference_sweep(11, 4, make, median, reference_median);
 }
 
-TEST(Median3d, WindowOfOneCopiesTheVolume) {
+TEST(Median3d, WhatIsWrittenAndWhatStaysZero) {
     std::mt19937 random(3);
-    const Volume vol = random_volume(random, 7, 5, 4, Content::Uniform);
-    EXPECT_EQ(median(vol, 1, 1, 1).v, vol.v);
-}
+    // A window of 1 copies the volume.
+    const Case copy{7, 5, 4, gen::random_volume(random, 7, 5, 4, gen::Content::uniform), 1, 1, 1};
+    EXPECT_EQ(median(copy), copy.v);
 
-TEST(Median3d, ThreePlanesWithAWindowOfThreeWriteOnlyTheMiddlePlane) {
-    std::mt19937 random(4);
-    Volume vol = random_volume(random, 6, 5, 3, Content::Uniform);
-    for (auto& v : vol.v) v = static_cast<std::uint8_t>(std::max<int>(v, 1));  // no 0 in the input
-    const Volume out = median(vol, 3, 3, 3);
-    const Volume ref = reference_median(vol, 3, 3, 3);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x) {
-            EXPECT_EQ(out.at(x, y, 0), 0);
-            EXPECT_EQ(out.at(x, y, 2), 0);
-            const bool interior = x >= 1 && x <= 4 && y >= 1 && y <= 3;
-            if (interior) {
-                EXPECT_NE(out.at(x, y, 1), 0);
-                EXPECT_EQ(out.at(x, y, 1), ref.at(x, y, 1));
-            } else {
-                EXPECT_EQ(out.at(x, y, 1), 0);
-            }
-        }
-}
+    // Three planes and a window of three: only the middle plane's interior.
+    Case three{6, 5, 3, gen::random_volume(random, 6, 5, 3, gen::Content::uniform), 3, 3, 3};
+    for (auto& v : three.v) v = std::max<std::uint8_t>(v, 1);
+    const gen::Bytes out = median(three);
+    EXPECT_EQ(out, reference_median(three));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const std::size_t x = i % 6, y = i / 6 % 5, z = i / 30;
+        EXPECT_EQ(out[i] != 0, z == 1 && x >= 1 && x <= 4 && y >= 1 && y <= 3) << three.where(i);
+    }
 
-TEST(Median3d, ASingleBrightVoxelDisappears) {
+    // A single bright voxel disappears under any window of 3 or more along an axis.
     const int windows[][3] = {{3, 1, 1}, {1, 3, 1}, {1, 1, 3}, {3, 3, 3}, {5, 1, 3}, {7, 7, 7}};
     for (const auto& w : windows) {
-        Volume vol(9, 9, 9, 40);
-        vol.at(4, 4, 4) = 250;
-        const Volume out = median(vol, w[0], w[1], w[2]);
-        SCOPED_TRACE("window " + shape(w[0], w[1], w[2]));
-        const int hx = (w[0] - 1) / 2, hy = (w[1] - 1) / 2, hz = (w[2] - 1) / 2;
-        for (int z = 0; z < 9; ++z)
-            for (int y = 0; y < 9; ++y)
-                for (int x = 0; x < 9; ++x) {
-                    const bool interior = x >= hx && x < 9 - hx && y >= hy && y < 9 - hy && z >= hz && z < 9 - hz;
-                    ASSERT_EQ(out.at(x, y, z), interior ? 40 : 0) << "at (" << x << ", " << y << ", " << z << ")";
-                }
+        Case spike = uniform(9, 9, 9, 40, w[0], w[1], w[2]);
+        spike.v[4 * 81 + 4 * 9 + 4] = 250;
+        const gen::Bytes filtered = median(spike);
+        EXPECT_EQ(std::count(filtered.begin(), filtered.end(), 250), 0) << spike.describe();
+        EXPECT_EQ(filtered, reference_median(spike)) << spike.describe();
     }
+
+    // Windows longer than the volume along an axis write nothing; exactly
+    // the volume's size writes one voxel, the median of everything.
+    const int too_long[][3] = {{7, 1, 1}, {1, 5, 1}, {1, 1, 5}, {9, 9, 9}, {INT_MAX, 3, 3}, {3, INT_MAX, INT_MAX}};
+    for (const auto& w : too_long) EXPECT_EQ(median(uniform(5, 4, 3, 9, w[0], w[1], w[2])), gen::Bytes(60, 0));
+    const gen::Bytes whole = median(uniform(5, 3, 3, 9, 5, 3, 3));
+    EXPECT_EQ(whole[1 * 15 + 1 * 5 + 2], 9);
+    EXPECT_EQ(std::count(whole.begin(), whole.end(), 0), 44);
 }
 
 TEST(Median3d, VoxelsNearAFaceAreNotWritten) {
     // The output is filled with 77 before calc: only the interior changes.
     std::mt19937 random(8);
-    const Volume vol = random_volume(random, 8, 7, 6, Content::Uniform);
-    ima3Du1 in = to_record(vol);
+    const Case c{8, 7, 6, gen::random_volume(random, 8, 7, 6, gen::Content::uniform), 5, 3, 3};
+    ima3Du1 in = to_record(c);
     ima3Du1 out{};
     median3d_init(&out, in);
+    EXPECT_EQ(flat(out), gen::Bytes(c.v.size(), 0));
     for (int z = 0; z < 6; ++z)
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < 8; ++x) out.data[z][y][x] = 77;
     median3d_t desc{5, 3, 3};
     median3d_calc(&desc, &out, in);
-    const Volume ref = reference_median(vol, 5, 3, 3);
-    for (int z = 0; z < 6; ++z)
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 8; ++x) {
-                const bool interior = x >= 2 && x <= 5 && y >= 1 && y <= 5 && z >= 1 && z <= 4;
-                ASSERT_EQ(out.data[z][y][x], interior ? ref.at(x, y, z) : 77) << x << " " << y << " " << z;
-            }
+    const gen::Bytes ref = reference_median(c), got = flat(out);
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const std::size_t x = i % 8, y = i / 8 % 7, z = i / 56;
+        const bool interior = x >= 2 && x <= 5 && y >= 1 && y <= 5 && z >= 1 && z <= 4;
+        ASSERT_EQ(got[i], interior ? ref[i] : 77) << c.where(i);
+    }
     liberer_ima3Du1(&in);
     liberer_ima3Du1(&out);
 }
 
-TEST(Median3d, WindowsLongerThanTheVolumeWriteNothing) {
-    std::mt19937 random(9);
-    const Volume vol = random_volume(random, 5, 4, 3, Content::Uniform);
-    const Volume zero(5, 4, 3);
-    const int windows[][3] = {{7, 1, 1}, {1, 5, 1}, {1, 1, 5}, {9, 9, 9}, {INT_MAX, 3, 3}, {3, INT_MAX, INT_MAX}};
-    for (const auto& w : windows) EXPECT_EQ(median(vol, w[0], w[1], w[2]).v, zero.v) << shape(w[0], w[1], w[2]);
-    // Exactly the volume's size: one voxel, the median of everything.
-    const Volume whole = median(Volume(5, 3, 3, 9), 5, 3, 3);
-    EXPECT_EQ(whole.at(2, 1, 1), 9);
-    EXPECT_EQ(std::count(whole.v.begin(), whole.v.end(), 0), 44);
-}
-
-TEST(Median3d, InitSizesAndClearsTheOutput) {
-    ima3Du1 in{};
-    in.dimx = 4;
-    in.dimy = 3;
-    in.dimz = 2;
-    allouer_ima3Du1(&in);
+TEST(Median3d, InitCopiesTheHeaderFields) {
+    ima3Du1 in = make_volume(4, 3, 2, [](int, int, int) { return 1; });
     in.entete = 96;
     in.nb_bits = 8;
     ima3Du1 out{};
-    out.entete = -1;
-    out.nb_bits = -1;
+    out.entete = out.nb_bits = -1;
     EXPECT_EQ(median3d_init(&out, in), 0);
-    EXPECT_EQ(out.dimx, 4);
-    EXPECT_EQ(out.dimy, 3);
-    EXPECT_EQ(out.dimz, 2);
+    EXPECT_EQ(shape(out.dimx, out.dimy, out.dimz), "4x3x2");
     EXPECT_EQ(out.entete, 96);
     EXPECT_EQ(out.nb_bits, 8);
-    ASSERT_NE(out.data, nullptr);
-    ASSERT_NE(out.data, in.data);
-    for (int z = 0; z < 2; ++z)
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) EXPECT_EQ(out.data[z][y][x], 0);
+    EXPECT_NE(out.data, in.data);
     liberer_ima3Du1(&in);
     liberer_ima3Du1(&out);
 }
 
-TEST(Median3d, CalcRefusesWindowsThatAreNotPositiveAndOdd) {
+TEST(Median3d, CalcRefusesWindowsThatAreNotPositiveAndOddAndMismatchedVolumes) {
     const int windows[][3] = {{2, 3, 3}, {3, 4, 3}, {3, 3, 0}, {-1, 3, 3}, {3, -3, 3}, {INT_MIN, 1, 1}};
     for (const auto& w : windows) {
-        auto run = run_captured([&] {
-            ima3Du1 in{};
-            in.dimx = in.dimy = in.dimz = 5;
-            allouer_ima3Du1(&in);
+        const Outcome run = run_captured([&] {
+            ima3Du1 in = make_volume(5, 5, 5, [](int, int, int) { return 0; });
             ima3Du1 out{};
             median3d_init(&out, in);
             median3d_t desc{w[0], w[1], w[2]};
@@ -298,18 +218,9 @@ TEST(Median3d, CalcRefusesWindowsThatAreNotPositiveAndOdd) {
         EXPECT_EQ(run.out, "\n>> ERREUR median3d_calc : fenetre " + shape(w[0], w[1], w[2]) +
                                " incorrecte (entiers impairs positifs)\n");
     }
-
-    auto mismatch = run_captured([] {
-        ima3Du1 in{};
-        in.dimx = 5;
-        in.dimy = 4;
-        in.dimz = 3;
-        allouer_ima3Du1(&in);
-        ima3Du1 out{};
-        out.dimx = 5;
-        out.dimy = 4;
-        out.dimz = 2;
-        allouer_ima3Du1(&out);
+    const Outcome mismatch = run_captured([] {
+        ima3Du1 in = make_volume(5, 4, 3, [](int, int, int) { return 0; });
+        ima3Du1 out = make_volume(5, 4, 2, [](int, int, int) { return 0; });
         median3d_t desc{3, 3, 3};
         median3d_calc(&desc, &out, in);
     });
@@ -317,18 +228,17 @@ TEST(Median3d, CalcRefusesWindowsThatAreNotPositiveAndOdd) {
     EXPECT_NE(mismatch.out.find("volume resultat 5x4x2 different du volume source 5x4x3"), std::string::npos);
 }
 
-TEST(Median3d, DialogueAsksThreeSizesWithoutCheckingThem) {
-    // Command-line replies, among them values a program would refuse.
-    auto run = run_captured([] {
-        char prog[] = "prog", a[] = "5", b[] = "-4", c[] = "0", d[] = "next";
-        char* argv[] = {prog, a, b, c, d, nullptr};
-        param head;
-        param_debut(5, argv, &head);
-        median3d_t desc{};
-        param* next = median3d_lect(&desc, &head, ">>median3d question :");
-        std::fprintf(stderr, "%d %d %d %d %s", desc.winX, desc.winY, desc.winZ, next == head.suiv->suiv->suiv,
-                     next->rep);
-    });
+TEST(Median3d, DialogueAsksThreeSizesWithoutCheckingThemButTheirRange) {
+    // Values a program would refuse pass; trailing text is ignored and text
+    // that is no number gives 0, as strtol reads them.
+    const Outcome run = run_phase(
+        {"5", "-4", "0", "next"}, [](param* head) {
+            median3d_t desc{};
+            param* next = median3d_lect(&desc, head, ">>median3d question :");
+            std::fprintf(stderr, "%d %d %d ", desc.winX, desc.winY, desc.winZ);
+            return next;
+        },
+        [](param* next, param* head) { std::fprintf(stderr, "%d %s", next == head->suiv->suiv->suiv, next->rep); });
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "5 -4 0 1 next");
     EXPECT_NE(run.out.find("\n>>median3d question : winX (entier impair positif) = 5\n"
@@ -336,23 +246,19 @@ TEST(Median3d, DialogueAsksThreeSizesWithoutCheckingThem) {
                            "\n>>median3d question : winZ (entier impair positif) = 0\n"),
               std::string::npos);
 
-    // Typed replies read with strtol: trailing text is ignored, text that is
-    // no number gives 0, a number beyond int keeps its sign at the limit.
-    auto typed = run_captured(
-        [] {
-            char prog[] = "prog";
-            char* argv[] = {prog, nullptr};
-            param head;
-            param_debut(1, argv, &head);
+    auto sizes = [](const std::vector<std::string>& replies) {
+        return run_phase(replies, [](param* head) {
             median3d_t desc{};
-            median3d_lect(&desc, &head, "q:");
-            std::fprintf(stderr, "%d %d %d|%s|%s|%s", desc.winX, desc.winY, desc.winZ, head.qst, head.suiv->qst,
-                         head.suiv->suiv->qst);
-        },
-        "7 voxels\nabc\n-99999999999\n");
-    ASSERT_EQ(typed.status, 0);
-    EXPECT_EQ(typed.err, "7 0 " + std::to_string(INT_MIN) +
-                             "|q: winX (entier impair positif)|q: winY (entier impair positif)|q: winZ (entier impair positif)");
-    EXPECT_NE(typed.out.find("\nq: winX (entier impair positif)? : "), std::string::npos);
-    EXPECT_NE(typed.out.find("\nq: winZ (entier impair positif)? : "), std::string::npos);
+            param* next = median3d_lect(&desc, head, "q:");
+            std::fprintf(stderr, "%d %d %d", desc.winX, desc.winY, desc.winZ);
+            return next;
+        }, [](param*, param*) {});
+    };
+    EXPECT_EQ(sizes({"7 voxels", "abc", "-9"}).err, "7 0 -9");
+    // A number beyond int is refused, not wrapped or clamped.
+    const Outcome beyond = sizes({"3", "-99999999999", "3"});
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_EQ(beyond.out.substr(beyond.out.find("\n>> ERREUR")),
+              "\n>> ERREUR median3d_lect : reponse \"-99999999999\" refusee a la question \"q: winY (entier impair "
+              "positif)\" (entier de -2147483648 a 2147483647)\n");
 }

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "files.hpp"
+#include "generators.hpp"
+#include "images.hpp"
 #include "labelcc.h"
+#include "labelcc_reference.hpp"
 #include "proto2D.h"
-#include "reference_labeller.hpp"
-#include "support.hpp"
+#include "sweep.hpp"
 
-using testing_support::run_captured;
+using namespace testing_support;
 
 namespace {
 
@@ -27,21 +30,12 @@ struct Labelled {
 // Runs ETIQ on an nc x nr image given row after row.
 Labelled etiq(const std::vector<std::uint8_t>& pixels, int nc, int nr, int connexite, int seuil, int contraste,
               int plage = 2) {
-    imau1 in{};
-    in.nc = nc;
-    in.nr = nr;
-    alloc_imau1(&in);
-    if (!pixels.empty()) std::memcpy(in.pixels[0], pixels.data(), pixels.size());
-    imau2 out{};
-    out.nc = nc;
-    out.nr = nr;
-    alloc_imau2(&out);
+    imau1 in = make_image<imau1>(nc, nr, [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * nc + x]; });
+    imau2 out = make_image<imau2>(nc, nr, [](int, int) { return 0; });
     Labelled result;
-    testing::internal::CaptureStdout();
-    result.objects = ETIQ(in, out, &connexite, &seuil, &contraste, &plage);
-    result.printed = testing::internal::GetCapturedStdout();
-    const std::size_t n = pixels.size();
-    result.labels.assign(out.pixels[0], out.pixels[0] + n);
+    result.printed = quietly([&] { result.objects = ETIQ(in, out, &connexite, &seuil, &contraste, &plage); });
+    result.labels = pixels_of(out);
+    result.labels.resize(pixels.size());
     free_imau1(&in);
     free_imau2(&out);
     return result;
@@ -57,57 +51,70 @@ std::vector<std::uint8_t> picture(const std::vector<std::string>& rows) {
 
 std::string message(unsigned n) { return "\n*** ETIQ *** " + std::to_string(n) + " objets d\202nombr\202s.\n"; }
 
-void expect_same_as_reference(const std::vector<std::uint8_t>& img, int nc, int nr, int connexite, int seuil,
-                              int contraste, int plage) {
-    const reference::Result ref = reference::label(img, nc, nr, connexite, seuil, contraste, plage);
-    ASSERT_FALSE(ref.saturated);
-    const Labelled fast = etiq(img, nc, nr, connexite, seuil, contraste, plage);
-    ASSERT_EQ(static_cast<unsigned>(fast.objects), ref.objects);
-    ASSERT_EQ(fast.labels, ref.labels);
-    ASSERT_EQ(fast.printed, message(ref.objects));
+// An image and the parameters of one labelling. Results compared are the
+// object count followed by the labels.
+struct Case {
+    std::vector<std::uint8_t> image;
+    int nc, nr, connexite, seuil, contraste, plage;
+
+    std::string describe() const {
+        return std::to_string(nc) + "x" + std::to_string(nr) + " image, connexity " + std::to_string(connexite) +
+               ", threshold " + std::to_string(seuil) + ", contrast " + std::to_string(contraste) + ", range " +
+               std::to_string(plage);
+    }
+    std::string where(std::size_t i) const {
+        if (i == 0) return "the object count";
+        return "pixel (" + std::to_string((i - 1) % nc) + ", " + std::to_string((i - 1) / nc) + ")";
+    }
+};
+
+std::vector<unsigned> fast(const Case& c) {
+    const Labelled l = etiq(c.image, c.nc, c.nr, c.connexite, c.seuil, c.contraste, c.plage);
+    EXPECT_EQ(l.printed, message(static_cast<unsigned>(l.objects)));
+    std::vector<unsigned> result = {static_cast<unsigned>(l.objects)};
+    result.insert(result.end(), l.labels.begin(), l.labels.end());
+    return result;
+}
+
+std::vector<unsigned> plain(const Case& c) {
+    const reference::Result ref = reference::label(c.image, c.nc, c.nr, c.connexite, c.seuil, c.contraste, c.plage);
+    EXPECT_FALSE(ref.saturated) << c.describe();
+    std::vector<unsigned> result = {ref.objects};
+    result.insert(result.end(), ref.labels.begin(), ref.labels.end());
+    return result;
 }
 
 }  // namespace
 
 TEST(Labelling, MatchesTheReferenceOnRandomImagesOfEveryDensity) {
-    std::mt19937 random(2024);
+    // Each image once as bright objects, once as dark objects with folding.
     const double densities[] = {0.02, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99};
-    for (int trial = 0; trial < 700; ++trial) {
-        const int nc = 1 + static_cast<int>(random() % 48);
-        const int nr = 1 + static_cast<int>(random() % 48);
-        const double density = densities[trial % 7];
+    auto make = [&](std::mt19937& random, int trial) {
+        const int nc = 1 + static_cast<int>(random() % 48), nr = 1 + static_cast<int>(random() % 48);
         std::vector<std::uint8_t> img(static_cast<std::size_t>(nc) * nr);
-        std::bernoulli_distribution object(density);
-        for (auto& p : img) p = object(random) ? static_cast<std::uint8_t>(100 + random() % 156) : static_cast<std::uint8_t>(random() % 100);
-        const int connexite = trial % 2 ? 8 : 4;
-        SCOPED_TRACE("trial " + std::to_string(trial));
-        expect_same_as_reference(img, nc, nr, connexite, 100, 1, 2);
-        // The same image seen as dark objects, with folding.
-        expect_same_as_reference(img, nc, nr, connexite, 99, -1, trial % 3 - 1);
-    }
+        std::bernoulli_distribution object(densities[trial / 2 % 7]);
+        for (auto& p : img)
+            p = object(random) ? static_cast<std::uint8_t>(100 + random() % 156) : static_cast<std::uint8_t>(random() % 100);
+        const int connexite = trial / 2 % 2 ? 8 : 4;
+        if (trial % 2 == 0) return Case{img, nc, nr, connexite, 100, 1, 2};
+        return Case{img, nc, nr, connexite, 99, -1, static_cast<int>(random() % 3) - 1};
+    };
+    reference_sweep(2024, 1400, make, fast, plain);
 }
 
 TEST(Labelling, MatchesTheReferenceOnBlobsAndEveryThresholdMode) {
-    std::mt19937 random(7);
-    for (int trial = 0; trial < 120; ++trial) {
-        const int nc = 20 + static_cast<int>(random() % 90), nr = 20 + static_cast<int>(random() % 90);
-        // Blobs: random discs of random grey levels on a noisy background.
-        std::vector<std::uint8_t> img(static_cast<std::size_t>(nc) * nr);
-        for (auto& p : img) p = static_cast<std::uint8_t>(random() % 4);
-        for (int disc = 0; disc < 25; ++disc) {
-            const int cx = static_cast<int>(random() % nc), cy = static_cast<int>(random() % nr);
-            const int r = 1 + static_cast<int>(random() % 9);
-            const auto g = static_cast<std::uint8_t>(random() % 256);
-            for (int y = std::max(0, cy - r); y < std::min(nr, cy + r + 1); ++y)
-                for (int x = std::max(0, cx - r); x < std::min(nc, cx + r + 1); ++x)
-                    if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) img[static_cast<std::size_t>(y) * nc + x] = g;
-        }
-        const int thresholds[] = {-7, 0, 1, 2, 3, 128, 255, 256, 100000};
-        const int seuil = thresholds[trial % 9];
-        SCOPED_TRACE("trial " + std::to_string(trial) + " seuil " + std::to_string(seuil));
-        for (int connexite : {4, 8})
-            for (int contraste : {-1, 0, 5}) expect_same_as_reference(img, nc, nr, connexite, seuil, contraste, 2);
-    }
+    // Random discs of random grey levels on a noisy ground, at nine
+    // thresholds, both connexities and three contrasts.
+    const int thresholds[] = {-7, 0, 1, 2, 3, 128, 255, 256, 100000};
+    gen::Bytes blobs;
+    auto make = [&](std::mt19937& random, int trial) {
+        const int image = trial / 6;
+        const int nc = 20 + image % 90, nr = 20 + image * 7 % 90;
+        if (trial % 6 == 0) blobs = gen::random_blobs(random, nc, nr, 25);
+        const int contrasts[] = {-1, 0, 5};
+        return Case{{blobs.begin(), blobs.end()}, nc, nr, trial % 2 ? 8 : 4, thresholds[image % 9], contrasts[trial % 6 / 2], 2};
+    };
+    reference_sweep(7, 720, make, fast, plain);
 }
 
 TEST(Labelling, ObjectsAreNumberedByTheirFirstPixel) {
@@ -172,14 +179,14 @@ TEST(Labelling, LongChainsOfLinksStillGiveOneObject) {
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; x += 2) comb[static_cast<std::size_t>(y) * n + x] = 255;
     for (int x = 0; x < n; ++x) comb[static_cast<std::size_t>(n - 1) * n + x] = 255;
-    expect_same_as_reference(comb, n, n, 4, 1, 0, 2);
+    EXPECT_EQ(fast({comb, n, n, 4, 1, 0, 2}), plain({comb, n, n, 4, 1, 0, 2}));
     EXPECT_EQ(etiq(comb, n, n, 4, 1, 0).objects, 1);
 
     std::vector<std::uint8_t> stairs(static_cast<std::size_t>(n) * n, 0);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x)
             if ((x + y) % 7 == 0 || x == n - 1 - y) stairs[static_cast<std::size_t>(y) * n + x] = 255;
-    for (int connexite : {4, 8}) expect_same_as_reference(stairs, n, n, connexite, 1, 0, 2);
+    for (int connexite : {4, 8}) EXPECT_EQ(fast({stairs, n, n, connexite, 1, 0, 2}), plain({stairs, n, n, connexite, 1, 0, 2}));
 }
 
 TEST(Labelling, FoldedNumberingWrapsAfter255) {
@@ -229,44 +236,41 @@ TEST(Labelling, SaturationEndsWithStatusTwo) {
 }
 
 TEST(Labelling, OperatorPhasesAndDialogue) {
-    auto run = run_captured([] {
-        char prog[] = "prog", a[] = "8", b[] = "40", c[] = "-2";
-        char* argv[] = {prog, a, b, c, nullptr};
-        param head;
-        param_debut(4, argv, &head);
-        labelcc_t desc;
-        param* next = labelcc_lect(&desc, &head, ">> etiquetage :");
-        std::fprintf(stderr, "%d %d %d %d|", desc.connexite, desc.seuil, desc.contraste,
-                     next == head.suiv->suiv->suiv);
-        imau1 in{};
-        in.nc = 3;
-        in.nr = 1;
-        std::snprintf(in.nom, sizeof in.nom, "cells.ima");
-        alloc_imau1(&in);
-        in.pixels[0][0] = 10;
-        in.pixels[0][1] = 90;
-        in.pixels[0][2] = 40;
-        imau2 out{};
-        labelccu1_init(&desc, in, &out);
-        std::fprintf(stderr, "%s %dx%d|", out.nom, out.nc, out.nr);
-        const int n = labelccu1_calc(&desc, in, &out);
-        std::fprintf(stderr, "%d: %d %d %d", n, out.pixels[0][0], out.pixels[0][1], out.pixels[0][2]);
-    });
+    const Outcome run = run_phase(
+        {"8", "40", "-2"},
+        [](param* head) {
+            labelcc_t desc;
+            param* next = labelcc_lect(&desc, head, ">> etiquetage :");
+            std::fprintf(stderr, "%d %d %d|", desc.connexite, desc.seuil, desc.contraste);
+            imau1 in = make_image<imau1>(3, 1, [](int x, int) { return x == 0 ? 10 : x == 1 ? 90 : 40; });
+            std::snprintf(in.nom, sizeof in.nom, "cells.ima");
+            imau2 out{};
+            labelccu1_init(&desc, in, &out);
+            std::fprintf(stderr, "%s %dx%d|", out.nom, out.nc, out.nr);
+            const int n = labelccu1_calc(&desc, in, &out);
+            std::fprintf(stderr, "%d: %d %d %d|", n, out.pixels[0][0], out.pixels[0][1], out.pixels[0][2]);
+            return next;
+        },
+        [](param* next, param* head) { std::fprintf(stderr, "%d", next == head->suiv->suiv->suiv); });
     ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "8 40 -2 1|cells.ima_label_s40 3x1|2: 1 0 2");
+    EXPECT_EQ(run.err, "8 40 -2|cells.ima_label_s40 3x1|2: 1 0 2|1");
     EXPECT_NE(run.out.find("\n>> etiquetage : connexite : 4 ou 8 = 8\n\n>> etiquetage : seuil : premier niveau de gris "
                            "des objets = 40\n\n>> etiquetage : contraste : <0 = objets sombres, >=0 = objets claires = "
                            "-2\n"),
               std::string::npos);
 
-    auto refused = run_captured([] {
-        char prog[] = "prog", a[] = "6", b[] = "1";
-        char* argv[] = {prog, a, b, nullptr};
-        param head;
-        param_debut(3, argv, &head);
-        labelcc_t desc;
-        labelcc_lect(&desc, &head, ">> etiquetage :");
-    });
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.out.find("\n>>ERREUR labelcc_lect : connexite 6 inconnu (4 ou 8)\n"), std::string::npos);
+    // A connexity other than 4 or 8 gets its own message; a number beyond
+    // int is refused as such, not wrapped to 4.
+    auto connexity = [](const char* reply) {
+        return run_phase({reply, "1", "0"}, [](param* head) {
+            labelcc_t desc;
+            return labelcc_lect(&desc, head, ">> etiquetage :");
+        }, [](param*, param*) {});
+    };
+    const Outcome six = connexity("6");
+    EXPECT_EQ(six.status, 1);
+    EXPECT_NE(six.out.find("\n>>ERREUR labelcc_lect : connexite 6 inconnu (4 ou 8)\n"), std::string::npos);
+    const Outcome wrapped = connexity("4294967300");
+    EXPECT_EQ(wrapped.status, 1);
+    EXPECT_NE(wrapped.out.find("\n>> ERREUR labelcc_lect : reponse \"4294967300\" refusee"), std::string::npos);
 }
