@@ -40,8 +40,9 @@ void alloc_param(param *p);
 int param_fin(int argc, char **argv, param *first);
 
 /* Direct questions with the current value as default; an empty line or the
- * end of standard input keeps the value. lec_nom's buffer holds LONG_NOM
- * characters. */
+ * end of standard input keeps the value. A typed number is read as strtol
+ * or strtod reads it; one beyond the range of the value's type ends the
+ * process (status 1). lec_nom's buffer holds LONG_NOM characters. */
 void lec_int(int *value, const char *question);
 void lec_float(float *value, const char *question);
 void lec_double(double *value, const char *question);

@@ -8,8 +8,11 @@
  * trace after trace, one byte each.
  *
  * Unlike the volume files of volume.h, these functions report failures by
- * their result (-1) after printing a message, so that the caller decides;
- * only a file that cannot be opened for reading ends the process.
+ * their result (-1) after printing a message that names the function, so
+ * that the caller decides; allocation failures are reported the same way.
+ * Only a file that cannot be opened for reading ends the process (status
+ * 255, after "Dans lvf_volume.cpp, ligne N, " with the source line of the
+ * report and the system's reason).
  */
 #ifndef LVF_VOLUME_H
 #define LVF_VOLUME_H
@@ -30,8 +33,9 @@ int lect_volume_u1(const char *nom, ima3Du1 *v);
 int lecture_entete_lvf(const char *nom, ima3Du1 *v);
 
 /* Writes *v as an LVF file. Returns the result of closing the file; 1 when
- * the record's entete is not 24 or its nb_bits not 8; -1 when the file
- * cannot be created or written. */
+ * the record's entete is not 24, its nb_bits not 8 or a size not positive
+ * (checked before the file is created); -1 when the file cannot be created
+ * or written. */
 int write_volume_u1(const char *nom, ima3Du1 *v);
 
 /* Writes the box x0..x1, y0..y1, z0..z1 (inclusive) of *v as an LVF file.
@@ -39,7 +43,8 @@ int write_volume_u1(const char *nom, ima3Du1 *v);
 int write_part_of_volume_u1(const char *nom, ima3Du1 *v, int x0, int y0, int z0, int x1, int y1, int z1);
 
 /* Creates an LVF file, writes the magic number and the header of *v, and
- * keeps the stream in v->fichier. Returns 0 or -1. */
+ * keeps the stream in v->fichier. Returns 0, or -1 with v->fichier null
+ * (sizes not positive, file not created or written). */
 int ecriture_entete_lvf(const char *nom, ima3Du1 *v);
 
 /*
@@ -47,9 +52,11 @@ int ecriture_entete_lvf(const char *nom, ima3Du1 *v);
  * allocates a window of `largeur` planes (an even width is raised to the
  * next odd one with a warning; a width below 1 or wider than the volume
  * plus one is refused), reads the first largeur - 1 planes and returns
- * courant = largeur / 2, or -1. Each lect_volume_u1_sequence_next reads the
- * next plane of the file and increments courant; it returns -1 once the
- * file has no plane left.
+ * courant = largeur / 2, or -1, in which case the stream is closed and the
+ * window released (v->fichier and v->data null). Each
+ * lect_volume_u1_sequence_next reads the next plane of the file and
+ * increments courant; it returns -1 once the file has no plane left (the
+ * caller then closes v->fichier and releases the window).
  *
  * Window slots: counting the planes of the file from 1 (plane 0 being a
  * zero plane before the volume), slot i of v->data holds plane

@@ -22,7 +22,8 @@ typedef struct {
 
 /* Asks "<debq> winX (entier impair positif)", then the same for winY and
  * winZ, and stores the base-10 integer replies in *desc without checking
- * them. Returns the record after the third question. */
+ * their values (a reply beyond the range of int is refused, status 1).
+ * Returns the record after the third question. */
 param *median3d_lect(median3d_t *desc, param *ptp, const char *debq);
 
 /* Gives *out the dimx, dimy and dimz of in, allocates it zero-filled, then

@@ -22,8 +22,9 @@ typedef struct {
 
 /* Asks "<debq> connexite : 4 ou 8", "<debq> seuil : premier niveau de gris
  * des objets" and "<debq> contraste : <0 = objets sombres, >=0 = objets
- * claires". A connexity other than 4 or 8 ends the process (status 1).
- * Returns the record after the third question. */
+ * claires". A connexity other than 4 or 8, or a reply beyond the range of
+ * int, ends the process (status 1). Returns the record after the third
+ * question. */
 param *labelcc_lect(labelcc_t *desc, param *ptp, const char *debq);
 
 /* Sizes *out like in, names it "<in.nom>_label_s<seuil>" and allocates it.
@@ -40,7 +41,8 @@ int labelccu1_calc(labelcc_t *desc, imau1 in, imau2 *out);
  * the process with status 2 (messages on standard error). Not re-entrant. */
 int ETIQ(imau1 in, imau2 out, int *connexite, int *seuil, int *contraste, int *plage);
 
-/* The two scans of ETIQ; they work on the state ETIQ sets up. */
+/* The two scans of ETIQ on their own; they work on the state ETIQ sets up
+ * (the label table among it) and test the pixels themselves. */
 void ETIQ_S1(void);
 void ETIQ_S2(void);
 

@@ -25,27 +25,6 @@ TEST(Generators, DemoSamplesKeepTheirBytes) {
     EXPECT_EQ(fnv1a(gen::phantom_volume(96, 80, 48, 5, 60)), 0xd3bcaa376fc44647u);
 }
 
-TEST(Generators, LcgSequenceFromKnownSeeds) {
-    gen::Lcg zero(0);
-    EXPECT_EQ(zero.next(), 1013904223u);
-    EXPECT_EQ(zero.next(), 1196435762u);
-    EXPECT_EQ(zero.next(), 3519870697u);
-    EXPECT_EQ(zero.next(), 2868466484u);
-
-    gen::Lcg rng(12345);  // states 87628868, 71072467, 2332836374
-    EXPECT_EQ(rng.high8(), 5u);
-    EXPECT_EQ(rng.high24(), 277626u);
-    EXPECT_EQ(rng.state(), 71072467u);
-    EXPECT_EQ(rng.high8(), 139u);
-}
-
-TEST(Generators, NoiseTakesOneDrawPerByte) {
-    gen::Lcg rng(12345), twin(12345);
-    const gen::Bytes noise = gen::noise_bytes(rng, 1000);
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(noise[static_cast<std::size_t>(i)], twin.high8()) << i;
-    EXPECT_EQ(rng.state(), twin.state());  // the blobs that follow start from here
-}
-
 TEST(Generators, PatternIsASmoothRampOverMostOfTheGreyRange) {
     const int nc = 256, nr = 192;
     const gen::Bytes p = gen::pattern_image(nc, nr);
