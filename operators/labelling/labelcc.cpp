@@ -71,7 +71,7 @@ public:
     ~BitPlane() { std::free(bits_); }
 
     std::size_t words() const { return words_; }
-    std::uint64_t* row(int y) const { return bits_ + static_cast<std::size_t>(y) * words_; }
+    std::uint64_t* row(int y) { return bits_ + static_cast<std::size_t>(y) * words_; }
 
 private:
     std::size_t words_;
@@ -98,7 +98,7 @@ struct RunList {
 // count-trailing-zeros each.
 class RowRuns {
 public:
-    RowRuns(const BitPlane& plane, bool binarise) : plane_(plane), binarise_(binarise) {
+    RowRuns(BitPlane& plane, bool binarise) : plane_(plane), binarise_(binarise) {
         const std::size_t most = static_cast<std::size_t>(np) / 2 + 1;
         try {
             if (binarise) mask_.assign(plane.words() * 64, 0);
@@ -165,7 +165,7 @@ public:
     }
 
 private:
-    const BitPlane& plane_;
+    BitPlane& plane_;
     bool binarise_;
     std::vector<unsigned char> mask_;  // padded to whole words, the padding stays 0
     RunList previous_;
@@ -263,7 +263,7 @@ unsigned relabel(int plage) {
 }
 
 // The first scan over the plane it fills.
-void first_scan(const BitPlane& plane) {
+void first_scan(BitPlane& plane) {
     unsigned counter = 0;
     RowRuns rows(plane, true);
     for (int y = 0; y < nl; ++y) {
@@ -294,7 +294,7 @@ void first_scan(const BitPlane& plane) {
 
 // The second scan, reading the plane the first scan filled, or testing the
 // pixels again when `binarise`.
-void second_scan(const BitPlane& plane, bool binarise) {
+void second_scan(BitPlane& plane, bool binarise) {
     unsigned counter = 0;
     RowRuns rows(plane, binarise);
     for (int y = 0; y < nl; ++y) {
@@ -323,13 +323,13 @@ extern "C" {
 // its own call.
 void ETIQ_S1(void) {
     if (np <= 0 || nl <= 0) np = nl = 0;
-    const BitPlane plane;
+    BitPlane plane;
     first_scan(plane);
 }
 
 void ETIQ_S2(void) {
     if (np <= 0 || nl <= 0) np = nl = 0;
-    const BitPlane plane;
+    BitPlane plane;
     second_scan(plane, true);
 }
 
@@ -349,7 +349,7 @@ int ETIQ(imau1 in, imau2 out, int* connexite, int* seuil_objets, int* contraste,
     if (np <= 0 || nl <= 0) np = nl = 0;
     unsigned n;
     {
-        const BitPlane plane;
+        BitPlane plane;
         first_scan(plane);
         n = relabel(*plage);
         std::printf("\n*** ETIQ *** %u objets d\202nombr\202s.\n", n);
