@@ -78,6 +78,47 @@ std::string quietly(F&& f) {
     return testing::internal::GetCapturedStdout();
 }
 
+// The reader and writer functions of every 2D record, by overload.
+inline int read_init(read_ima_t* d, imau1* image) { return read_imau1_init(d, image); }
+inline int read_init(read_ima_t* d, imau2* image) { return read_imau2_init(d, image); }
+inline int read_init(read_ima_t* d, imau4* image) { return read_imau4_init(d, image); }
+inline int read_init(read_ima_t* d, imafl* image) { return read_imafl_init(d, image); }
+inline int read_init(read_ima_t* d, imacx4* image) { return read_imacx4_init(d, image); }
+inline int read_init(read_ima_t* d, imacx8* image) { return read_imacx8_init(d, image); }
+inline int read_init(read_ima_t* d, imarvb* image) { return read_imarvb_init(d, image); }
+inline int write_ferm(write_ima_t* d, const imau1& image) { return write_imau1_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imau2& image) { return write_imau2_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imau4& image) { return write_imau4_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imafl& image) { return write_imafl_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imacx4& image) { return write_imacx4_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imacx8& image) { return write_imacx8_ferm(d, image); }
+inline int write_ferm(write_ima_t* d, const imarvb& image) { return write_imarvb_ferm(d, image); }
+
+// Reads "<nom>.<ext>" with the reader of Image, keeping what it printed in
+// *printed.
+template <class Image>
+Image read_image(const std::string& nom, const std::string& ext, std::string* printed = nullptr) {
+    read_ima_t d = reader_for(nom, ext);
+    Image image{};
+    const std::string out = quietly([&] { read_init(&d, &image); });
+    if (printed != nullptr) *printed = out;
+    return image;
+}
+
+// Creates "<nom>.<ext>" (and its size file) and writes `image` into it.
+template <class Image>
+void write_into(const std::string& nom, const std::string& ext, const Image& image) {
+    write_ima_t w = writer_for(nom, ext);
+    write_ima_init(&w);
+    write_ferm(&w, image);
+}
+
+// The same with standard output captured; returns what the writer printed.
+template <class Image>
+std::string write_image(const std::string& nom, const std::string& ext, const Image& image) {
+    return quietly([&] { write_into(nom, ext, image); });
+}
+
 // Runs a reading phase on command-line replies (AUTO mode) in a child, as
 // a program's dialogue would, then `report` on the descriptor it filled.
 template <class Phase, class Report>
@@ -85,11 +126,9 @@ Outcome run_phase(const std::vector<std::string>& replies, Phase phase, Report r
     return run_captured([&] {
         std::vector<std::string> words = {"prog"};
         words.insert(words.end(), replies.begin(), replies.end());
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
+        Argv args(words);
         param head;
-        param_debut(static_cast<int>(words.size()), argv.data(), &head);
+        param_debut(args.argc(), args.argv(), &head);
         report(phase(&head), &head);
     });
 }

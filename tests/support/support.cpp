@@ -74,6 +74,26 @@ namespace testing_support {
 
 Outcome run_captured(const std::function<void()>& fn, const std::string& input) { return run_child(fn, input); }
 
+namespace {
+
+testing::AssertionResult not_ended(const Outcome& run, int status, const char* relation, const std::string& text) {
+    return testing::AssertionFailure() << "ended with status " << run.status << " (" << status
+                                       << " expected) printing\n" << testing::PrintToString(run.out) << "\n"
+                                       << relation << "\n" << testing::PrintToString(text);
+}
+
+}  // namespace
+
+testing::AssertionResult ended(const Outcome& run, int status, const std::string& out) {
+    if (run.status == status && run.out == out) return testing::AssertionSuccess();
+    return not_ended(run, status, "instead of", out);
+}
+
+testing::AssertionResult ended_saying(const Outcome& run, int status, const std::string& part) {
+    if (run.status == status && run.out.find(part) != std::string::npos) return testing::AssertionSuccess();
+    return not_ended(run, status, "without", part);
+}
+
 std::string program_path(const std::string& name) { return std::string(IMSUITE_BIN_DIR) + "/" + name; }
 
 std::string source_path(const std::string& relative) { return std::string(IMSUITE_SOURCE_DIR) + "/" + relative; }
@@ -113,6 +133,10 @@ void write_file(const std::string& path, const std::string& bytes) {
     if (!f) throw std::runtime_error("cannot write " + path);
 }
 
+void write_files(const TempDir& dir, const std::string& stem, const std::map<std::string, std::string>& files) {
+    for (const auto& [ext, contents] : files) write_file(dir.file(stem + "." + ext), contents);
+}
+
 std::string read_file(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     std::ostringstream s;
@@ -121,6 +145,18 @@ std::string read_file(const std::string& path) {
 }
 
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::map<std::string, std::string> folder_contents(const std::string& path) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_file(entry.path().string());
+    return files;
+}
+
+Argv::Argv(std::vector<std::string> words) : words_(std::move(words)) {
+    for (std::string& w : words_) pointers_.push_back(w.data());
+    pointers_.push_back(nullptr);
+}
 
 bool asks_in_order(const std::string& out, const std::vector<std::string>& questions) {
     std::size_t at = 0;
@@ -142,6 +178,12 @@ std::string be16(unsigned value) {
 }
 
 std::string be32(unsigned value) { return be16(value >> 16) + be16(value & 0xffff); }
+
+std::string byte_string(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values) s += static_cast<char>(v);
+    return s;
+}
 
 std::string in_folder(std::string text, const std::string& folder) {
     for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))

@@ -3,7 +3,11 @@
 // whole-file helpers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,12 @@ struct Outcome {
 // code that ends the process itself gives its own status. Leak checking is
 // off in the child: the suite deliberately frees nothing on its way out.
 Outcome run_captured(const std::function<void()>& fn, const std::string& input = "");
+
+// Whether a run ended with `status` having printed exactly `out` on standard
+// output, and the same when `part` is only some of what it printed: one
+// check of both, e.g. EXPECT_TRUE(ended(run_captured(...), 1, "...")).
+testing::AssertionResult ended(const Outcome& run, int status, const std::string& out);
+testing::AssertionResult ended_saying(const Outcome& run, int status, const std::string& part);
 
 // Runs the built program `name` (from the build's bin folder) in folder
 // `cwd` with the given arguments and standard input.
@@ -56,8 +66,27 @@ private:
 
 // Whole-file helpers; read_file returns "" for a missing file.
 void write_file(const std::string& path, const std::string& bytes);
+// Writes "<stem>.<ext>" in the folder for each extension -> contents.
+void write_files(const TempDir& dir, const std::string& stem, const std::map<std::string, std::string>& files);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+
+// The files of a folder (not its subfolders), name -> contents.
+std::map<std::string, std::string> folder_contents(const std::string& path);
+
+// A C argument vector (null-terminated) over its own copies of `words`.
+class Argv {
+public:
+    explicit Argv(std::vector<std::string> words);
+    Argv(const Argv&) = delete;
+    Argv& operator=(const Argv&) = delete;
+    int argc() const { return static_cast<int>(words_.size()); }
+    char** argv() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<char*> pointers_;
+};
 
 // Whether `out` asks each question in turn on the terminal ("\n<question>? : ").
 bool asks_in_order(const std::string& out, const std::vector<std::string>& questions);
@@ -68,6 +97,9 @@ std::string ctrl_text(const std::vector<std::string>& replies, const std::vector
 // Big-endian encodings of integers, for building file images by hand.
 std::string be16(unsigned value);
 std::string be32(unsigned value);
+
+// The bytes of the given values (0 to 255), for contents holding zeros.
+std::string byte_string(std::initializer_list<int> values);
 
 // Replaces every "@" of `text` by `folder`.
 std::string in_folder(std::string text, const std::string& folder);
