@@ -14,48 +14,29 @@ using namespace testing_support;
 
 namespace {
 
-enum class Reader { u1, u2, fl, cx8, rvb };
+// Each reader, on a fresh record.
+using Reader = void (*)(read_ima_t*);
+template <class Image>
+void reads(read_ima_t* d) {
+    Image image{};
+    read_init(d, &image);
+}
+constexpr Reader u1 = reads<imau1>, u2 = reads<imau2>, fl = reads<imafl>, cx8 = reads<imacx8>, rvb = reads<imarvb>;
 
 struct Case {
     const char* what;
     Reader reader;
     std::string ext;
     std::map<std::string, std::string> files;  // extension -> contents of "img.<ext>"
-    int status;
-    std::string message;  // expected in standard output; "@" stands for the folder
+    std::string message;  // expected in standard output, with status 1; "@" stands for the folder
 };
 
-Outcome read_in_child(const TempDir& dir, Reader reader, const std::string& ext) {
+// Writes the files and reads "img.<ext>" in a child.
+Outcome read_in_child(const std::map<std::string, std::string>& files, Reader reader, const std::string& ext,
+                      TempDir& dir) {
+    write_files(dir, "img", files);
     read_ima_t d = reader_for(dir.file("img"), ext);
-    return run_captured([&] {
-        switch (reader) {
-            case Reader::u1: {
-                imau1 i{};
-                read_imau1_init(&d, &i);
-                break;
-            }
-            case Reader::u2: {
-                imau2 i{};
-                read_imau2_init(&d, &i);
-                break;
-            }
-            case Reader::fl: {
-                imafl i{};
-                read_imafl_init(&d, &i);
-                break;
-            }
-            case Reader::cx8: {
-                imacx8 i{};
-                read_imacx8_init(&d, &i);
-                break;
-            }
-            case Reader::rvb: {
-                imarvb i{};
-                read_imarvb_init(&d, &i);
-                break;
-            }
-        }
-    });
+    return run_captured([&] { reader(&d); });
 }
 
 const std::string kHuge = "2000000000 2000000000";
@@ -64,85 +45,84 @@ std::vector<Case> cases() {
     const std::string row8 = "abcd";
     return {
         // 8-bit raw
-        {"missing size file", Reader::u1, "ima", {{"ima", row8}}, 1,
+        {"missing size file", u1, "ima", {{"ima", row8}},
          "\n>> ERREUR read_imau1_init : fichier @/img.dim introuvable\n"},
-        {"size file of text", Reader::u1, "ima", {{"dim", "abc"}, {"ima", row8}}, 1,
+        {"size file of text", u1, "ima", {{"dim", "abc"}, {"ima", row8}},
          "\n>> ERREUR read_imau1_init : fichier @/img.dim incorrect (deux entiers positifs attendus)\n"},
-        {"size file with one number", Reader::u1, "ima", {{"dim", "4"}, {"ima", row8}}, 1, "incorrect"},
-        {"size file with zero", Reader::u1, "ima", {{"dim", "0 4"}, {"ima", row8}}, 1, "incorrect"},
-        {"size file with negative", Reader::u1, "ima", {{"dim", "4 -1"}, {"ima", row8}}, 1, "incorrect"},
-        {"size file beyond int", Reader::u1, "ima", {{"dim", "99999999999 1"}, {"ima", row8}}, 1, "incorrect"},
-        {"size file beyond long long", Reader::u1, "ima", {{"dim", "99999999999999999999 1"}, {"ima", row8}}, 1,
-         "incorrect"},
-        {"missing pixel file", Reader::u1, "ima", {{"dim", "2 2"}}, 1,
+        {"size file with one number", u1, "ima", {{"dim", "4"}, {"ima", row8}}, "incorrect"},
+        {"size file with zero", u1, "ima", {{"dim", "0 4"}, {"ima", row8}}, "incorrect"},
+        {"size file with negative", u1, "ima", {{"dim", "4 -1"}, {"ima", row8}}, "incorrect"},
+        {"size file beyond int", u1, "ima", {{"dim", "99999999999 1"}, {"ima", row8}}, "incorrect"},
+        {"size file beyond long long", u1, "ima", {{"dim", "99999999999999999999 1"}, {"ima", row8}}, "incorrect"},
+        {"missing pixel file", u1, "ima", {{"dim", "2 2"}},
          "\n>> ERREUR read_imau1_init : fichier @/img.ima introuvable\n"},
-        {"short pixel file", Reader::u1, "ima", {{"dim", "3 2"}, {"ima", row8}}, 1,
+        {"short pixel file", u1, "ima", {{"dim", "3 2"}, {"ima", row8}},
          "\n>> ERREUR read_imau1_init: lecture fichier @/img.ima\n"},
-        {"huge sizes, small file", Reader::u1, "ima", {{"dim", kHuge}, {"ima", row8}}, 1, "lecture fichier"},
-        {"unknown extension", Reader::u1, "png", {}, 1,
-         "\n>> ERREUR read_imau1_init : extension png inconnue (.ima/.ras)\n"},
+        {"huge sizes, small file", u1, "ima", {{"dim", kHuge}, {"ima", row8}}, "lecture fichier"},
+        {"unknown extension", u1, "png", {}, "\n>> ERREUR read_imau1_init : extension png inconnue (.ima/.ras)\n"},
         // 8-bit raster
-        {"missing raster", Reader::u1, "ras", {}, 1, "\n>> ERREUR read_imau1_init : fichier @/img.ras introuvable\n"},
-        {"raster shorter than its header", Reader::u1, "ras", {{"ras", std::string(20, 'x')}}, 1,
+        {"missing raster", u1, "ras", {}, "\n>> ERREUR read_imau1_init : fichier @/img.ras introuvable\n"},
+        {"raster shorter than its header", u1, "ras", {{"ras", std::string(20, 'x')}},
          "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
-        {"raster with wrong magic", Reader::u1, "ras", {{"ras", raster(2, 2, 8, 1, 0, 0, row8, 0x12345678)}}, 1,
+        {"raster with wrong magic", u1, "ras", {{"ras", raster(2, 2, 8, 1, 0, 0, row8, 0x12345678)}},
          "\n>> ERREUR read_imau1_init: magic number incorrect 12345678!=0x59a66a95\n"},
-        {"raster of zero width", Reader::u1, "ras", {{"ras", raster(0, 2, 8, 1, 0, 0, row8)}}, 1,
-         "dimensions 0 x 2 incorrectes"},
-        {"raster of negative height", Reader::u1, "ras", {{"ras", raster(2, -2, 8, 1, 0, 0, row8)}}, 1,
+        {"raster of zero width", u1, "ras", {{"ras", raster(0, 2, 8, 1, 0, 0, row8)}}, "dimensions 0 x 2 incorrectes"},
+        {"raster of negative height", u1, "ras", {{"ras", raster(2, -2, 8, 1, 0, 0, row8)}},
          "dimensions 2 x -2 incorrectes"},
-        {"24-bit raster to the 8-bit reader", Reader::u1, "ras", {{"ras", raster(2, 2, 24, 1, 0, 0, row8)}}, 1,
+        {"24-bit raster to the 8-bit reader", u1, "ras", {{"ras", raster(2, 2, 24, 1, 0, 0, row8)}},
          "\n>> ERREUR read_imau1_init: nb bit par pixel 24 != 8"},
-        {"colour map longer than 768", Reader::u1, "ras",
-         {{"ras", raster(2, 2, 8, 1, 1, 771, std::string(771, 'm') + row8)}}, 1, "longueur de LUT 771 incorrecte"},
-        {"negative colour map length", Reader::u1, "ras", {{"ras", raster(2, 2, 8, 1, 1, -3, row8)}}, 1,
+        {"colour map longer than 768", u1, "ras",
+         {{"ras", raster(2, 2, 8, 1, 1, 771, std::string(771, 'm') + row8)}}, "longueur de LUT 771 incorrecte"},
+        {"negative colour map length", u1, "ras", {{"ras", raster(2, 2, 8, 1, 1, -3, row8)}},
          "longueur de LUT -3 incorrecte"},
-        {"short colour map", Reader::u1, "ras", {{"ras", raster(2, 2, 8, 1, 1, 48, std::string(20, 'm'))}}, 1,
+        {"short colour map", u1, "ras", {{"ras", raster(2, 2, 8, 1, 1, 48, std::string(20, 'm'))}},
          "\n>> ERREUR read_imau1_init: lecture LUT fichier @/img.ras \n"},
-        {"short raster rows", Reader::u1, "ras", {{"ras", raster(3, 2, 8, 1, 0, 0, "abcdef")}}, 1,
+        {"short raster rows", u1, "ras", {{"ras", raster(3, 2, 8, 1, 0, 0, "abcdef")}},
          "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
-        {"huge raster, small file", Reader::u1, "ras", {{"ras", raster(2000000000, 2000000000, 8, 1, 0, 0, row8)}}, 1,
+        {"huge raster, small file", u1, "ras", {{"ras", raster(2000000000, 2000000000, 8, 1, 0, 0, row8)}},
          "lecture fichier"},
+        // The whole map (4 colours and 2 more bytes) counts in the length the file must have.
+        {"map of 14 bytes, one pixel short", u1, "ras",
+         {{"ras", raster(2, 1, 8, 1, 1, 14, "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0cxx\x02")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
         // typed raw
-        {"16-bit without size file", Reader::u2, "imw", {{"imw", row8}}, 1,
+        {"16-bit without size file", u2, "imw", {{"imw", row8}},
          "\n>> ERREUR read_imau2_init : fichier @/img.dim introuvable\n"},
-        {"16-bit with garbage size file", Reader::u2, "imw", {{"dim", "x y"}, {"imw", row8}}, 1,
+        {"16-bit with garbage size file", u2, "imw", {{"dim", "x y"}, {"imw", row8}},
          "\n>> ERREUR read_imau2_init : fichier @/img.dim incorrect (deux entiers positifs attendus)\n"},
-        {"16-bit without pixel file", Reader::u2, "imw", {{"dim", "1 1"}}, 1,
+        {"16-bit without pixel file", u2, "imw", {{"dim", "1 1"}},
          "\n>> ERREUR read_imau2_init : Fichier @/img.imw introuvable\n"},
-        {"short 16-bit file", Reader::u2, "imw", {{"dim", "3 1"}, {"imw", row8}}, 1,
+        {"short 16-bit file", u2, "imw", {{"dim", "3 1"}, {"imw", row8}},
          "\n>> ERREUR read_imau2_init :lecture fichier @/img.imw \n"},
-        {"huge 16-bit sizes, small file", Reader::u2, "imw", {{"dim", kHuge}, {"imw", row8}}, 1,
+        {"huge 16-bit sizes, small file", u2, "imw", {{"dim", kHuge}, {"imw", row8}},
          "\n>> ERREUR read_imau2_init :lecture fichier @/img.imw \n"},
-        {"float sizes overflowing memory", Reader::fl, "imf", {{"dim", kHuge}, {"imf", row8}}, 1,
+        {"float sizes overflowing memory", fl, "imf", {{"dim", kHuge}, {"imf", row8}},
          "\n>> ERREUR read_imafl_init : dimensions 2000000000 x 2000000000 trop grandes dans @/img.imf\n"},
-        {"complex float sizes overflowing memory", Reader::cx8, "cxf", {{"dim", "2147483647 2147483647"}, {"cxf", row8}},
-         1, "\n>> ERREUR read_imacx8_init : dimensions 2147483647 x 2147483647 trop grandes dans @/img.cxf\n"},
-        {"wrongly spelled float extension", Reader::fl, "Imf", {{"dim", "1 1"}, {"Imf", row8}}, 1,
-         "\n extension Imf inconnue\n"},
+        {"complex float sizes overflowing memory", cx8, "cxf", {{"dim", "2147483647 2147483647"}, {"cxf", row8}},
+         "\n>> ERREUR read_imacx8_init : dimensions 2147483647 x 2147483647 trop grandes dans @/img.cxf\n"},
+        {"wrongly spelled float extension", fl, "Imf", {{"dim", "1 1"}, {"Imf", row8}}, "\n extension Imf inconnue\n"},
         // 24-bit raster
-        {"missing colour raster", Reader::rvb, "ras", {}, 1, "ERREUR: impossible d'ouvrir le fichier @/img.ras\n"},
-        {"colour raster shorter than its header", Reader::rvb, "ras", {{"ras", "short"}}, 1,
+        {"missing colour raster", rvb, "ras", {}, "ERREUR: impossible d'ouvrir le fichier @/img.ras\n"},
+        {"colour raster shorter than its header", rvb, "ras", {{"ras", "short"}},
          "ERREUR: entete du fichier @/img.ras incomplete\n"},
-        {"8-bit raster to the colour reader", Reader::rvb, "ras", {{"ras", raster(2, 2, 8, 1, 0, 0, row8)}}, 1,
+        {"8-bit raster to the colour reader", rvb, "ras", {{"ras", raster(2, 2, 8, 1, 0, 0, row8)}},
          "inversion entete raster image rvb\nERREUR: image pas au format 24 bits"},
-        {"colour raster with a wrong magic number", Reader::rvb, "ras",
-         {{"ras", raster(1, 1, 24, 1, 0, 0, std::string("rgb\0", 4), 0x12345678)}}, 1,
+        {"colour raster with a wrong magic number", rvb, "ras",
+         {{"ras", raster(1, 1, 24, 1, 0, 0, std::string("rgb\0", 4), 0x12345678)}},
          "inversion entete raster image rvb\nERREUR: magic number incorrect 12345678!=0x59a66a95 dans le fichier "
          "@/img.ras\n"},
-        {"colour raster with a map", Reader::rvb, "ras",
-         {{"ras", raster(1, 1, 24, 1, 1, 3, "abc" + std::string("rgb\0", 4))}}, 1,
+        {"colour raster with a map", rvb, "ras",
+         {{"ras", raster(1, 1, 24, 1, 1, 3, "abc" + std::string("rgb\0", 4))}},
          "cette image contient une palette, non suporte actuellement\n"},
-        {"colour raster of unknown raster type", Reader::rvb, "ras", {{"ras", raster(1, 1, 24, 2, 0, 0, "rgb")}}, 1,
+        {"colour raster of unknown raster type", rvb, "ras", {{"ras", raster(1, 1, 24, 2, 0, 0, "rgb")}},
          "type de raster 2 non supporte"},
-        {"colour raster of zero height", Reader::rvb, "ras", {{"ras", raster(1, 0, 24, 1, 0, 0, "")}}, 1,
+        {"colour raster of zero height", rvb, "ras", {{"ras", raster(1, 0, 24, 1, 0, 0, "")}},
          "dimensions 1 x 0 incorrectes"},
-        {"short colour rows", Reader::rvb, "ras", {{"ras", raster(3, 2, 24, 1, 0, 0, std::string(15, 'p'))}}, 1,
+        {"short colour rows", rvb, "ras", {{"ras", raster(3, 2, 24, 1, 0, 0, std::string(15, 'p'))}},
          "ERREUR: fichier @/img.ras trop court\n"},
-        {"huge colour raster, small file", Reader::rvb, "ras", {{"ras", raster(40000, 40000, 24, 1, 0, 0, "")}}, 1,
-         "trop court"},
-        {"colour raster overflowing memory", Reader::rvb, "ras",
-         {{"ras", raster(2000000000, 2000000000, 24, 1, 0, 0, "")}}, 1, "trop grandes"},
+        {"huge colour raster, small file", rvb, "ras", {{"ras", raster(40000, 40000, 24, 1, 0, 0, "")}}, "trop court"},
+        {"colour raster overflowing memory", rvb, "ras",
+         {{"ras", raster(2000000000, 2000000000, 24, 1, 0, 0, "")}}, "trop grandes"},
     };
 }
 
@@ -159,15 +139,22 @@ std::vector<Sample> samples() {
     for (int plane = 0; plane < 3; ++plane)
         for (int i = 0; i < 16; ++i) map += static_cast<char>(i * (plane + 3));
     return {
-        {Reader::u1, "ras", {{"ras", raster(5, 3, 8, 1, 1, 48, map + std::string(18, 'p'))}}, "ras"},
-        {Reader::u1, "ima", {{"dim", "5 3"}, {"ima", std::string(15, 'p')}, {"3lt", std::string(768 * 2, '1')}}, "dim"},
-        {Reader::u2, "imw", {{"dim", "3 2"}, {"imw", std::string(12, 'w')}}, "dim"},
-        {Reader::rvb, "ras", {{"ras", raster(3, 2, 24, 3, 0, 0, std::string(20, 'c'))}}, "ras"},
+        {u1, "ras", {{"ras", raster(5, 3, 8, 1, 1, 48, map + std::string(18, 'p'))}}, "ras"},
+        {u1, "ima", {{"dim", "5 3"}, {"ima", std::string(15, 'p')}, {"3lt", std::string(768 * 2, '1')}}, "dim"},
+        {u2, "imw", {{"dim", "3 2"}, {"imw", std::string(12, 'w')}}, "dim"},
+        {rvb, "ras", {{"ras", raster(3, 2, 24, 3, 0, 0, std::string(20, 'c'))}}, "ras"},
     };
 }
 
-void write_files(const TempDir& dir, const std::map<std::string, std::string>& files) {
-    for (const auto& [ext, contents] : files) write_file(dir.file("img." + ext), contents);
+// Reads the sample with `bytes` in place of its mutated file: the file is
+// read or refused, never with a crash or a sanitizer report.
+void expect_read_or_refused(const Sample& s, const std::string& bytes) {
+    TempDir dir;
+    auto files = s.files;
+    files[s.mutated] = bytes;
+    const Outcome run = read_in_child(files, s.reader, s.ext, dir);
+    EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.out;
+    EXPECT_EQ(run.err, "");
 }
 
 }  // namespace
@@ -176,34 +163,22 @@ TEST(CorruptInputs, EachGivesItsMessageAndStatus) {
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        write_files(dir, c.files);
-        auto run = read_in_child(dir, c.reader, c.ext);
-        EXPECT_EQ(run.status, c.status);
+        const Outcome run = read_in_child(c.files, c.reader, c.ext, dir);
+        EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.out.find(in_folder(c.message, dir.path())), std::string::npos) << run.out;
         EXPECT_EQ(run.err, "");
     }
 }
 
-TEST(CorruptInputs, EveryTruncationIsReadOrRefusedCleanly) {
+TEST(CorruptInputs, TruncatedOrMutatedFilesAreReadOrRefusedCleanly) {
+    std::mt19937 random(12345);
     for (const Sample& s : samples()) {
         const std::string whole = s.files.at(s.mutated);
         for (std::size_t length = 0; length < whole.size(); ++length) {
             SCOPED_TRACE(s.ext + " cut at " + std::to_string(length));
-            TempDir dir;
-            auto files = s.files;
-            files[s.mutated] = whole.substr(0, length);
-            write_files(dir, files);
-            auto run = read_in_child(dir, s.reader, s.ext);
-            EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
-            EXPECT_EQ(run.err, "");
+            expect_read_or_refused(s, whole.substr(0, length));
         }
-    }
-}
-
-TEST(CorruptInputs, RandomlyMutatedHeadersNeverCrash) {
-    std::mt19937 random(12345);
-    for (const Sample& s : samples()) {
-        const std::string whole = s.files.at(s.mutated);
+        // Random changes in the first 40 bytes.
         for (int trial = 0; trial < 60; ++trial) {
             std::string bytes = whole;
             const int changes = 1 + static_cast<int>(random() % 4);
@@ -212,13 +187,7 @@ TEST(CorruptInputs, RandomlyMutatedHeadersNeverCrash) {
                 bytes[at] = static_cast<char>(random() % 4 == 0 ? 0xff : random() % 256);
             }
             SCOPED_TRACE(s.ext + " trial " + std::to_string(trial));
-            TempDir dir;
-            auto files = s.files;
-            files[s.mutated] = bytes;
-            write_files(dir, files);
-            auto run = read_in_child(dir, s.reader, s.ext);
-            EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.out;
-            EXPECT_EQ(run.err, "");
+            expect_read_or_refused(s, bytes);
         }
     }
 }
