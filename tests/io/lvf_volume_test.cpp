@@ -4,17 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "lvf_volume.h"
-#include "support.hpp"
-#include "volume.h"
 #include "files.hpp"
 #include "images.hpp"
+#include "lvf_volume.h"
+#include "volume.h"
 
 using namespace testing_support;
 
@@ -41,6 +39,18 @@ void expect_source_line(const std::string& out, const std::string& function) {
     EXPECT_NE(text.find("\"" + function + "\""), std::string::npos) << "line " << line << ": " << text;
 }
 
+// An LVF stage that takes a file name and a record, by the name it reports.
+struct Stage {
+    const char* function;
+    int (*call)(const char* nom, ima3Du1* v);
+};
+int write_first_sample(const char* nom, ima3Du1* v) { return write_part_of_volume_u1(nom, v, 0, 0, 0, 1, 1, 1); }
+const Stage kWriteVolume{"write_volume_u1", write_volume_u1};
+const Stage kWriteBox{"write_part_of_volume_u1", write_first_sample};
+const Stage kWriteHeader{"ecriture_entete_lvf", ecriture_entete_lvf};
+const Stage kRead{"lect_volume_u1", lect_volume_u1};
+const Stage kReadHeader{"lecture_entete_lvf", lecture_entete_lvf};
+
 // Open file descriptors of this process.
 int open_descriptors() {
     int count = 0;
@@ -54,64 +64,66 @@ TEST(LvfFiles, WholeVolumeRoundTrip) {
     TempDir dir;
     ima3Du1 v = numbered(5, 4, 3);
     ASSERT_EQ(write_volume_u1(dir.file("v.lvf").c_str(), &v), 0);
-    const std::string bytes = read_file(dir.file("v.lvf"));
-    ASSERT_EQ(bytes.size(), 24u + 60u);
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x80\0\0\0\x18\0\0\0", 8));
-    EXPECT_EQ(bytes, lvf_file(5, 4, 3, samples_of(v)));
+    const std::string written = read_file(dir.file("v.lvf"));
+    EXPECT_EQ(written.substr(0, 8), byte_string({0x80, 0, 0, 0, 0x18, 0, 0, 0}));
+    EXPECT_EQ(written, lvf_file(5, 4, 3, samples_of(v)));
 
     ima3Du1 back{};
     ASSERT_EQ(lect_volume_u1(dir.file("v.lvf").c_str(), &back), 0);
-    EXPECT_EQ(back.dimx, 5);
-    EXPECT_EQ(back.dimy, 4);
-    EXPECT_EQ(back.dimz, 3);
-    EXPECT_EQ(back.entete, 24);
-    EXPECT_EQ(back.nb_bits, 8);
-    EXPECT_EQ(samples_of(back), samples_of(v));
+    EXPECT_EQ(described(back), "5x4x3 entete 24 bits 8:" + samples_of(v));
     liberer_ima3Du1(&v);
     liberer_ima3Du1(&back);
 }
 
 TEST(LvfFiles, RecordsThatCannotBeWrittenAsLvf) {
     TempDir dir;
-    auto run = run_captured([&] {
-        ima3Du1 v = numbered(2, 2, 2);
-        v.entete = 80;
-        const int deep = write_volume_u1(dir.file("a.lvf").c_str(), &v);
-        v.entete = 24;
-        v.nb_bits = 16;
-        const int wide = write_volume_u1(dir.file("b.lvf").c_str(), &v);
-        std::fprintf(stderr, "%d %d", deep, wide);
-    });
-    ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "ATTENTION ecriture d'image impossible: entete=80\nATTENTION ecriture d'image impossible: profondeur=16\n");
-    EXPECT_EQ(run.err, "1 1");
+    ima3Du1 v = numbered(2, 2, 2);
     // A refused record leaves no file behind, nor do sizes that are not
     // positive.
-    EXPECT_FALSE(file_exists(dir.file("a.lvf")));
-    EXPECT_FALSE(file_exists(dir.file("b.lvf")));
-    ima3Du1 empty = numbered(2, 2, 2);
-    empty.dimy = 0;
-    EXPECT_EQ(quietly([&] { EXPECT_EQ(write_volume_u1(dir.file("c.lvf").c_str(), &empty), 1); }),
-              "write_volume_u1: dimensions 2 x 0 x 2 incorrectes\n");
-    EXPECT_EQ(quietly([&] { EXPECT_EQ(ecriture_entete_lvf(dir.file("c.lvf").c_str(), &empty), -1); }),
-              "ecriture_entete_lvf: dimensions 2 x 0 x 2 incorrectes\n");
-    EXPECT_FALSE(file_exists(dir.file("c.lvf")));
-    empty.dimy = 2;
-    liberer_ima3Du1(&empty);
+    const struct {
+        int entete, nb_bits, dimy;
+        Stage writer;
+        int result;
+        std::string printed;
+    } cases[] = {
+        {80, 8, 2, kWriteVolume, 1, "ATTENTION ecriture d'image impossible: entete=80\n"},
+        {24, 16, 2, kWriteVolume, 1, "ATTENTION ecriture d'image impossible: profondeur=16\n"},
+        {24, 8, 0, kWriteVolume, 1, "write_volume_u1: dimensions 2 x 0 x 2 incorrectes\n"},
+        {24, 8, 0, kWriteHeader, -1, "ecriture_entete_lvf: dimensions 2 x 0 x 2 incorrectes\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.printed);
+        ima3Du1 record = v;
+        record.entete = c.entete;
+        record.nb_bits = c.nb_bits;
+        record.dimy = c.dimy;
+        int result = 0;
+        EXPECT_EQ(quietly([&] { result = c.writer.call(dir.file("x.lvf").c_str(), &record); }), c.printed);
+        EXPECT_EQ(result, c.result);
+        EXPECT_FALSE(file_exists(dir.file("x.lvf")));
+    }
+    liberer_ima3Du1(&v);
+}
 
-    // Creation failures name the function that failed, on its own source line.
-    for (const char* function : {"write_volume_u1", "write_part_of_volume_u1", "ecriture_entete_lvf"}) {
-        auto uncreatable = run_captured([&] {
+// A file that cannot be created or opened is reported with the name of the
+// function that failed, on its own source line: writers return -1, readers
+// end the process with status 255.
+TEST(LvfFiles, OpenFailuresNameTheFunctionAndItsSourceLine) {
+    const struct {
+        Stage stage;
+        int status;
+        std::string after;  // what follows the system's message
+    } cases[] = {{kWriteVolume, 0, "[-1]"}, {kWriteBox, 0, "[-1]"}, {kWriteHeader, 0, "[-1]"}, {kRead, 255, ""},
+                 {kReadHeader, 255, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stage.function);
+        const Outcome run = run_captured([&] {
             ima3Du1 v = numbered(2, 2, 2);
-            const std::string f = function;
-            const int result = f == "write_volume_u1"           ? write_volume_u1("/nonexistent/x.lvf", &v)
-                               : f == "write_part_of_volume_u1" ? write_part_of_volume_u1("/nonexistent/x.lvf", &v, 0, 0, 0, 1, 1, 1)
-                                                                : ecriture_entete_lvf("/nonexistent/x.lvf", &v);
-            std::fprintf(stderr, "[%d]", result);
+            std::fprintf(stderr, "[%d]", c.stage.call("/nonexistent/x.lvf", &v));
         });
-        EXPECT_EQ(uncreatable.status, 0);
-        expect_source_line(uncreatable.out, function);
-        EXPECT_EQ(uncreatable.err, std::string(function) + ": No such file or directory\n[-1]");
+        EXPECT_EQ(run.status, c.status);
+        expect_source_line(run.out, c.stage.function);
+        EXPECT_EQ(run.err, std::string(c.stage.function) + ": No such file or directory\n" + c.after);
     }
 }
 
@@ -119,29 +131,28 @@ TEST(LvfFiles, BoxOfAVolume) {
     TempDir dir;
     ima3Du1 v = numbered(6, 5, 4);
     ASSERT_EQ(write_part_of_volume_u1(dir.file("box.lvf").c_str(), &v, 1, 2, 1, 3, 4, 2), 0);
-    std::string expected;
-    for (int z = 1; z <= 2; ++z)
-        for (int y = 2; y <= 4; ++y)
-            for (int x = 1; x <= 3; ++x) expected += static_cast<char>(v.data[z][y][x]);
-    EXPECT_EQ(read_file(dir.file("box.lvf")), lvf_file(3, 3, 2, expected));
+    EXPECT_EQ(read_file(dir.file("box.lvf")),
+              lvf_file(3, 3, 2, samples(3, 3, 2, [&](int x, int y, int z) { return v.data[z + 1][y + 2][x + 1]; })));
 
-    auto outside = run_captured([&] {
-        std::fprintf(stderr, "%d", write_part_of_volume_u1(dir.file("bad.lvf").c_str(), &v, 0, 0, 0, 6, 1, 1));
-    });
-    EXPECT_EQ(outside.err, "-1");
+    int outside = 0;
+    EXPECT_EQ(quietly([&] { outside = write_part_of_volume_u1(dir.file("bad.lvf").c_str(), &v, 0, 0, 0, 6, 1, 1); }),
+              "write_part_of_volume_u1: boite 0..6 x 0..1 x 0..1 hors du volume 6 x 5 x 4\n");
+    EXPECT_EQ(outside, -1);
     EXPECT_FALSE(file_exists(dir.file("bad.lvf")));
     liberer_ima3Du1(&v);
 }
 
 TEST(LvfFiles, HeaderChecks) {
     TempDir dir;
-    struct Case {
+    const struct {
         const char* what;
         std::string bytes;
-        std::string printed;
+        std::string printed;  // by each of the two readers, "@" standing for its name
     } cases[] = {
-        {"one byte too long", lvf_file(2, 2, 2, std::string(9, 'x')), "fichier de 33 octets alors que 32 octets attendus!\n"},
-        {"one byte short", lvf_file(2, 2, 2, std::string(7, 'x')), "fichier de 31 octets alors que 32 octets attendus!\n"},
+        {"one byte too long", lvf_file(2, 2, 2, std::string(9, 'x')),
+         "fichier de 33 octets alors que 32 octets attendus!\n"},
+        {"one byte short", lvf_file(2, 2, 2, std::string(7, 'x')),
+         "fichier de 31 octets alors que 32 octets attendus!\n"},
         {"written on a big-endian host", lvf_file(2, 2, 2, std::string(8, 'x'), static_cast<int>(0x80000000u)),
          "Attention image codee dans l'ordre inverse de la lecture\nNombre magique incorrecte\n"},
         {"another magic number", lvf_file(2, 2, 2, std::string(8, 'x'), 7), "Nombre magique incorrecte\n"},
@@ -155,32 +166,18 @@ TEST(LvfFiles, HeaderChecks) {
         {"sizes whose product overflows", lvf_file(2000000000, 2000000000, 2000000000, ""),
          "fichier de 24 octets alors que 9223372036854775807 octets attendus!\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         write_file(dir.file("h.lvf"), c.bytes);
-        auto run = run_captured([&] {
+        const Outcome run = run_captured([&] {
             ima3Du1 whole{}, window{};
             const int read = lect_volume_u1(dir.file("h.lvf").c_str(), &whole);
             std::fprintf(stderr, "%d %d", read, lect_volume_u1_sequence_first(dir.file("h.lvf").c_str(), &window, 3));
         });
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err, "-1 -1");
-        EXPECT_EQ(run.out, in_folder(c.printed, "lect_volume_u1") + in_folder(c.printed, "lecture_entete_lvf")) << run.out;
+        EXPECT_EQ(run.out, in_folder(c.printed, "lect_volume_u1") + in_folder(c.printed, "lecture_entete_lvf"));
     }
-
-    auto missing = run_captured([&] {
-        ima3Du1 v{};
-        lect_volume_u1(dir.file("none.lvf").c_str(), &v);
-    });
-    EXPECT_EQ(missing.status, 255);
-    expect_source_line(missing.out, "lect_volume_u1");
-    EXPECT_EQ(missing.err, "lect_volume_u1: No such file or directory\n");
-    auto missing_header = run_captured([&] {
-        ima3Du1 v{};
-        lecture_entete_lvf(dir.file("none.lvf").c_str(), &v);
-    });
-    EXPECT_EQ(missing_header.status, 255);
-    expect_source_line(missing_header.out, "lecture_entete_lvf");
 }
 
 TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
@@ -212,22 +209,20 @@ TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
         std::vector<int> centres;
         int status = 0;
         do {
+            std::vector<int> held, expected;
             for (int slot = 0; slot < width; ++slot) {
                 const int plane = window.courant - half + slot;
-                const unsigned char expected = plane >= 1 ? static_cast<unsigned char>(1 + 31 * (plane - 1)) : 0;
-                ASSERT_EQ(window.data[slot][0][0], expected) << "centre " << window.courant << " slot " << slot;
+                held.push_back(window.data[slot][0][0]);
+                expected.push_back(plane >= 1 ? 1 + 31 * (plane - 1) : 0);
             }
+            ASSERT_EQ(held, expected) << "centre " << window.courant;
             centres.push_back(window.courant);
             out.data = window.data;
             if (window.courant >= 1) {
                 ASSERT_EQ(write_volume_u1_sequence_next(&out), 0);
             }
-            testing::internal::CaptureStdout();
-            status = lect_volume_u1_sequence_next(&window);
-            const std::string said = testing::internal::GetCapturedStdout();
-            if (status != 0) {
-                EXPECT_EQ(said, "Lecture sequence suivante impossible: fin du bloc\n");
-            }
+            const std::string said = quietly([&] { status = lect_volume_u1_sequence_next(&window); });
+            EXPECT_EQ(said, status == 0 ? "" : "Lecture sequence suivante impossible: fin du bloc\n");
         } while (status == 0);
         ASSERT_EQ(write_volume_u1_sequence_fermeture(&out, half), 0);
 
@@ -241,11 +236,10 @@ TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
         // planes copied, the others zero.
         ima3Du1 back{};
         ASSERT_EQ(lect_volume_u1(out_name.c_str(), &back), 0);
-        ASSERT_EQ(back.dimz, planes);
-        for (int z = 0; z < planes; ++z) {
-            const bool centred = z + 1 >= std::max(half, 1) && z + 1 + half <= planes;
-            EXPECT_EQ(back.data[z][2][3], centred ? v.data[z][2][3] : 0) << "plane " << z;
-        }
+        EXPECT_EQ(described(back), "4x3x9 entete 24 bits 8:" + samples(4, 3, planes, [&](int x, int y, int z) {
+                                       const bool centred = z + 1 >= std::max(half, 1) && z + 1 + half <= planes;
+                                       return centred ? v.data[z][y][x] : 0;
+                                   }));
         liberer_ima3Du1(&back);
         std::fclose(window.fichier);
         liberer_ima3Du1_sequence(&window);
@@ -256,14 +250,15 @@ TEST(LvfWindow, EveryPlaneIsSeenOnceInOrderWithBorderPlanesAround) {
 TEST(LvfWindow, WidthRules) {
     TempDir dir;
     ima3Du1 v = numbered(2, 2, 4);
-    write_volume_u1(dir.file("in.lvf").c_str(), &v);
-    auto run = run_captured([&] {
+    const std::string in = dir.file("in.lvf");
+    write_volume_u1(in.c_str(), &v);
+    const Outcome run = run_captured([&] {
         ima3Du1 even{}, zero{}, wide{}, widest{};
-        const int c4 = lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &even, 4);
+        const int c4 = lect_volume_u1_sequence_first(in.c_str(), &even, 4);
         std::fprintf(stderr, "%d %d|", c4, even.nb_seq);
-        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &zero, 0));
-        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &widest, 5));
-        std::fprintf(stderr, "%d", lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &wide, 7));
+        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(in.c_str(), &zero, 0));
+        std::fprintf(stderr, "%d|", lect_volume_u1_sequence_first(in.c_str(), &widest, 5));
+        std::fprintf(stderr, "%d", lect_volume_u1_sequence_first(in.c_str(), &wide, 7));
     });
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "2 5|-1|2|-1");
@@ -277,7 +272,7 @@ TEST(LvfWindow, WidthRules) {
     const int before = open_descriptors();
     for (int width : {0, 7, 9}) {
         ima3Du1 refused{};
-        quietly([&] { EXPECT_EQ(lect_volume_u1_sequence_first(dir.file("in.lvf").c_str(), &refused, width), -1); });
+        quietly([&] { EXPECT_EQ(lect_volume_u1_sequence_first(in.c_str(), &refused, width), -1); });
         EXPECT_EQ(refused.fichier, nullptr);
         EXPECT_EQ(refused.data, nullptr);
     }
@@ -298,7 +293,7 @@ TEST(LvfFiles, TruncatedAndMutatedFilesNeverCrash) {
         }
         SCOPED_TRACE(trial);
         write_file(dir.file("m.lvf"), bytes);
-        auto run = run_captured([&] {
+        const Outcome run = run_captured([&] {
             ima3Du1 v{}, w{};
             const int whole_result = lect_volume_u1(dir.file("m.lvf").c_str(), &v);
             const int window = lect_volume_u1_sequence_first(dir.file("m.lvf").c_str(), &w, 3);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "files.hpp"
 #include "images.hpp"
@@ -26,14 +27,20 @@ read_vol_t reader(const std::string& nom, int premier = 0, int dernier = 0) {
     return d;
 }
 
-// The samples read by read_volu1_init, or the refusal.
+write_vol_t writer(const std::string& nom, bool lvf) {
+    write_vol_t d{};
+    std::snprintf(d.nom, sizeof d.nom, "%s", nom.c_str());
+    d.lvf = lvf ? 1 : 0;
+    return d;
+}
+
+// The volume read by read_volu1_init, or the refusal.
 Outcome read_u1(const read_vol_t& d) {
     return run_captured([&] {
         read_vol_t desc = d;
         ima3Du1 v{};
         read_volu1_init(&desc, &v);
-        const std::string s = samples_of(v);
-        std::fprintf(stderr, "%dx%dx%d %d:", v.dimx, v.dimy, v.dimz, v.nb_bits);
+        const std::string s = described(v);
         std::fwrite(s.data(), 1, s.size(), stderr);
     });
 }
@@ -50,12 +57,12 @@ protected:
 }  // namespace
 
 TEST_F(VolumeStages, BothFormatsReadAlikeWholeOrByPlanes) {
-    for (const char* name : {"v.vol", "v.lvf"}) {
+    for (const auto& [name, entete] : {std::pair{"v.vol", 80}, std::pair{"v.lvf", 24}}) {
         SCOPED_TRACE(name);
-        const std::string path = dir.file(name);
-        EXPECT_EQ(read_u1(reader(path)).err, "5x4x3 8:" + kSamples);
-        EXPECT_EQ(read_u1(reader(path, 2, 2)).err, "5x4x1 8:" + kSamples.substr(20, 20));
-        EXPECT_EQ(read_u1(reader(path, 2, 3)).err, "5x4x2 8:" + kSamples.substr(20));
+        const std::string path = dir.file(name), lengths = " entete " + std::to_string(entete) + " bits 8:";
+        EXPECT_EQ(read_u1(reader(path)).err, "5x4x3" + lengths + kSamples);
+        EXPECT_EQ(read_u1(reader(path, 2, 2)).err, "5x4x1" + lengths + kSamples.substr(20, 20));
+        EXPECT_EQ(read_u1(reader(path, 2, 3)).err, "5x4x2" + lengths + kSamples.substr(20));
 
         const Outcome outside = read_u1(reader(path, 3, 4));
         EXPECT_EQ(outside.status, 1);
@@ -64,7 +71,7 @@ TEST_F(VolumeStages, BothFormatsReadAlikeWholeOrByPlanes) {
         read_vol_t d = reader(path);
         ima3Du1 header{};
         quietly([&] { read_vol_entete(&d, &header); });
-        EXPECT_EQ(header.dimx * 100 + header.dimy * 10 + header.dimz, 543);
+        EXPECT_EQ(shape(header), "5x4x3");
         EXPECT_EQ(header.nb_bits, 8);
         EXPECT_EQ(header.data, nullptr);
     }
@@ -72,7 +79,7 @@ TEST_F(VolumeStages, BothFormatsReadAlikeWholeOrByPlanes) {
     write_file(dir.file("s.vol"), volume_header(3, 1, 1, 16) + be16(0xff38) + be16(0) + be16(100));
     const Outcome wide = read_u1(reader(dir.file("s.vol")));
     EXPECT_EQ(wide.out, "max=100; min=-200\n");
-    EXPECT_EQ(wide.err, std::string("3x1x1 8:\x00\x7f\xbe", 11));
+    EXPECT_EQ(wide.err, "3x1x1 entete 80 bits 8:" + byte_string({0, 127, 190}));
 }
 
 TEST_F(VolumeStages, UnreadableInputsAreRefused) {
@@ -129,11 +136,7 @@ TEST_F(VolumeStages, TheNameChoosesTheWrittenFormat) {
 
     ima3Du1 v = make_volume(5, 4, 3, numbered);
     v.entete = 80;  // as read from a volume file
-    write_vol_t lvf{};
-    std::snprintf(lvf.nom, sizeof lvf.nom, "%s", dir.file("w.lvf").c_str());
-    lvf.lvf = 1;
-    write_vol_t vol{};
-    std::snprintf(vol.nom, sizeof vol.nom, "%s", dir.file("w.vol").c_str());
+    write_vol_t lvf = writer(dir.file("w.lvf"), true), vol = writer(dir.file("w.vol"), false);
     EXPECT_EQ(write_vol_init(&lvf, 8), 0);
     EXPECT_EQ(write_volu1_ferm(&lvf, &v), 0);
     EXPECT_EQ(write_volu1_ferm(&vol, &v), 0);
@@ -144,12 +147,8 @@ TEST_F(VolumeStages, TheNameChoosesTheWrittenFormat) {
     // LVF holds 8-bit samples only: a volume of doubles is refused before
     // any file exists.
     const Outcome doubles = run_captured([&] {
-        ima3Dd d{};
-        d.dimx = d.dimy = d.dimz = 2;
-        allouer_ima3Dd(&d);
-        write_vol_t desc{};
-        std::snprintf(desc.nom, sizeof desc.nom, "%s", dir.file("d.lvf").c_str());
-        desc.lvf = 1;
+        ima3Dd d = make_volume<ima3Dd>(2, 2, 2, numbered);
+        write_vol_t desc = writer(dir.file("d.lvf"), true);
         write_vold_ferm(&desc, &d);
     });
     EXPECT_EQ(doubles.status, 1);
