@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cycle.hpp"
 #include "proto2D.h"
 #include "support.hpp"
 
@@ -78,21 +79,16 @@ std::string quietly(F&& f) {
     return testing::internal::GetCapturedStdout();
 }
 
-// The reader and writer functions of every 2D record, by overload.
-inline int read_init(read_ima_t* d, imau1* image) { return read_imau1_init(d, image); }
-inline int read_init(read_ima_t* d, imau2* image) { return read_imau2_init(d, image); }
-inline int read_init(read_ima_t* d, imau4* image) { return read_imau4_init(d, image); }
-inline int read_init(read_ima_t* d, imafl* image) { return read_imafl_init(d, image); }
-inline int read_init(read_ima_t* d, imacx4* image) { return read_imacx4_init(d, image); }
-inline int read_init(read_ima_t* d, imacx8* image) { return read_imacx8_init(d, image); }
-inline int read_init(read_ima_t* d, imarvb* image) { return read_imarvb_init(d, image); }
-inline int write_ferm(write_ima_t* d, const imau1& image) { return write_imau1_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imau2& image) { return write_imau2_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imau4& image) { return write_imau4_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imafl& image) { return write_imafl_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imacx4& image) { return write_imacx4_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imacx8& image) { return write_imacx8_ferm(d, image); }
-inline int write_ferm(write_ima_t* d, const imarvb& image) { return write_imarvb_ferm(d, image); }
+// The typed reader and closing writer of every 2D record, from the
+// pixel-type table.
+template <class Image>
+int read_init(read_ima_t* d, Image* image) {
+    return cycle::image_type<Image>().read(d, image);
+}
+template <class Image>
+int write_ferm(write_ima_t* d, const Image& image) {
+    return cycle::image_type<Image>().write(d, image);
+}
 
 // Reads "<nom>.<ext>" with the reader of Image, keeping what it printed in
 // *printed.
