@@ -26,7 +26,7 @@ function(add_tool name)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
-# add_operator(module [TOOL program] [LIBS ...])
+# add_operator(module [TOOL program] [LIBS ...] [TOOL_LIBS ...])
 # Registers a whole operator module in one call, from the folder of its
 # family (operators/<family>/), by convention:
 #   library    operators/<family>/<module>.cpp and <module>.h -> target <module>
@@ -35,31 +35,33 @@ endfunction()
 #              tests/programs/<program, '-' as '_'>_test.cpp   -> target <program>_test
 #   benchmark  bench/<family>/<module>_bench.cpp               -> build/bench/<module>_bench
 # LIBS are the lower-layer libraries the module uses besides the framework
-# (for example volume). Tests and benchmarks whose file does not exist are
+# (for example volume); TOOL_LIBS the other operator modules its program
+# chains (for example the mean filters before a speckle filter). Tests and
+# benchmarks whose file does not exist are
 # skipped; they are created by tests/ and bench/ from the list this call
 # records.
 function(add_operator module)
-  cmake_parse_arguments(O "" "TOOL" "LIBS" ${ARGN})
+  cmake_parse_arguments(O "" "TOOL" "LIBS;TOOL_LIBS" ${ARGN})
   get_filename_component(family ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   add_module(${module} SOURCES ${module}.cpp LIBS framework ${O_LIBS} HEADERS ${module}.h)
   if(O_TOOL)
-    add_tool(${O_TOOL} SOURCES ${PROJECT_SOURCE_DIR}/programs/${O_TOOL}/main.cpp LIBS cycle ${module})
+    add_tool(${O_TOOL} SOURCES ${PROJECT_SOURCE_DIR}/programs/${O_TOOL}/main.cpp LIBS cycle ${module} ${O_TOOL_LIBS})
   endif()
-  set_property(GLOBAL APPEND PROPERTY IMSUITE_OPERATORS "${family}/${module}/${O_TOOL}")
+  string(REPLACE ";" "," tool_libs "${O_TOOL_LIBS}")
+  set_property(GLOBAL APPEND PROPERTY IMSUITE_OPERATORS "${family}/${module}/${O_TOOL}/${tool_libs}")
 endfunction()
 
-# Calls fn(family module tool) for every module registered by add_operator.
+# Calls fn(family module tool tool_libs) for every module registered by
+# add_operator (tool_libs: the other modules its program chains, a list).
 macro(foreach_operator fn)
   get_property(_operators GLOBAL PROPERTY IMSUITE_OPERATORS)
   foreach(_entry IN LISTS _operators)
     string(REPLACE "/" ";" _parts "${_entry}")
     list(GET _parts 0 _family)
     list(GET _parts 1 _module)
-    list(LENGTH _parts _count)
-    set(_tool "")
-    if(_count GREATER 2)
-      list(GET _parts 2 _tool)
-    endif()
-    cmake_language(CALL ${fn} "${_family}" "${_module}" "${_tool}")
+    list(GET _parts 2 _tool)
+    list(GET _parts 3 _tool_libs)
+    string(REPLACE "," ";" _tool_libs "${_tool_libs}")
+    cmake_language(CALL ${fn} "${_family}" "${_module}" "${_tool}" "${_tool_libs}")
   endforeach()
 endmacro()

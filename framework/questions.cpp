@@ -65,6 +65,7 @@ const param* Questions::ask(const char* text) {
     param* asked = next_;
     lec_param(question_.c_str(), asked);
     next_ = asked->suiv;
+    last_ = asked;
     return asked;
 }
 

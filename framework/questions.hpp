@@ -67,6 +67,10 @@ public:
     // The record after the last question asked.
     param* next() const { return next_; }
 
+    // Refuses the reply to the last question asked, for a check made by the
+    // caller after asking (the accepted values in words).
+    [[noreturn]] void refuse_last(const std::string& accepted) const { refuse(last_, accepted); }
+
 private:
     // Asks on the current record and moves on; returns the record asked.
     const param* ask(const char* text);
@@ -76,6 +80,7 @@ private:
     const char* heading_;
     const char* who_;
     std::string question_;  // the last question asked, as shown
+    const param* last_ = nullptr;  // its record
 };
 
 }  // namespace fw
