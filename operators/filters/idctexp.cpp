@@ -2,10 +2,10 @@
 //
 // The images are walked as their contiguous pixel blocks, one stretch of
 // dct::kStretch pixels at a time: for each output, the sums over m of the
-// stretch are made in the work area, one whole stretch per term (the sum
-// vectorises across pixels while each pixel's terms are still added in
-// increasing m), then turned into 16-bit values. The per-pixel cost is n^2
-// multiply-adds and n exponentials.
+// stretch are made in the work area by dct::weighted_sums (vectorised
+// across pixels while each pixel's terms are still added in increasing m),
+// then their exponentials, then the 16-bit values (a vectorised pass). The
+// per-pixel cost is n^2 multiply-adds and n exponentials.
 
 #include "idctexp.h"
 
@@ -32,22 +32,6 @@ inline unsigned short to_level(float b) {
     return b > 0.0f ? static_cast<unsigned short>(static_cast<int>(b)) : 0;
 }
 
-// sums[j] = sum over m of weights[m] * coefficients[m][start + j], for
-// j < count, summed in increasing m. The sum starts from the first term
-// rather than from 0, which can only turn a sum of -0 into +0 (0 + -0 is
-// +0): e^-0 and e^+0 are both 1, so the values written are the same.
-void sum_terms(float* __restrict sums, const float* __restrict weights, const imafl* in, int n, std::size_t start,
-               std::size_t count) {
-    const float first = weights[0];
-    const float* __restrict q = in[0].pixels[0] + start;
-    for (std::size_t j = 0; j < count; ++j) sums[j] = first * q[j];
-    for (int m = 1; m < n; ++m) {
-        const float weight = weights[m];
-        const float* __restrict term = in[m].pixels[0] + start;
-        for (std::size_t j = 0; j < count; ++j) sums[j] += weight * term[j];
-    }
-}
-
 void transform(const idctexp_t& desc, const imafl* in, imau2* out) {
     const int n = desc.nb_images;
     const float biais = desc.biais;
@@ -56,7 +40,9 @@ void transform(const idctexp_t& desc, const imafl* in, imau2* out) {
     for (std::size_t start = 0; start < total; start += dct::kStretch) {
         const std::size_t count = std::min(dct::kStretch, total - start);
         for (int k = 0; k < n; ++k) {
-            sum_terms(a, desc.matrice[k], in, n, start, count);
+            // A sum that starts from a first term of -0 may end -0 where
+            // 0 + -0 would give +0: e^-0 = e^+0 = 1, the values are the same.
+            dct::weighted_sums(a, desc.matrice[k], n, [in, start](int m) { return in[m].pixels[0] + start; }, count);
             for (std::size_t j = 0; j < count; ++j) a[j] = std::exp(a[j]);
             unsigned short* __restrict level = out[k].pixels[0] + start;
             for (std::size_t j = 0; j < count; ++j) level[j] = to_level(a[j] / biais + 0.5f);
