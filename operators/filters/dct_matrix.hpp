@@ -97,6 +97,15 @@ inline void name_output(char* nom, const char* first, const char* operator_name,
     nom[length] = '\0';
 }
 
+// Releases what allocate made and nulls the pointers.
+inline void release(float** work, float*** matrix) {
+    std::free(*work);
+    if (*matrix != nullptr) std::free((*matrix)[0]);
+    std::free(*matrix);
+    *work = nullptr;
+    *matrix = nullptr;
+}
+
 // Ends the process with status 1 unless 1 <= n <= most.
 inline void check_count(int n, int most, const char* who) {
     if (n < 1 || n > most)

@@ -99,4 +99,9 @@ int idctexp_u2_calc(idctexp_t* desc, imafl* in, imau2* out) {
     return NO_ERROR;
 }
 
+int idctexp_ferm(idctexp_t* desc) {
+    dct::release(&desc->vecteur, &desc->matrice);
+    return NO_ERROR;
+}
+
 }  // extern "C"

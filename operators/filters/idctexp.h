@@ -59,6 +59,11 @@ int idctexp_u2_init(idctexp_t *desc, imafl *in, imau2 *out);
  * Returns 0. */
 int idctexp_u2_calc(idctexp_t *desc, imafl *in, imau2 *out);
 
+/* Releases the work area and the matrix made by idctexp_u2_init (not the
+ * images) and nulls their pointers; calc needs a new init afterwards.
+ * Programs may leave this to the end of the process. Returns 0. */
+int idctexp_ferm(idctexp_t *desc);
+
 #ifdef __cplusplus
 }
 #endif

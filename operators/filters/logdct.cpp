@@ -95,4 +95,9 @@ int logdct_u2_calc(logdct_t* desc, imau2* in, imafl* out) {
     return NO_ERROR;
 }
 
+int logdct_ferm(logdct_t* desc) {
+    dct::release(&desc->vecteur, &desc->matrice);
+    return NO_ERROR;
+}
+
 }  // extern "C"

@@ -57,6 +57,11 @@ int logdct_u2_init(logdct_t *desc, imau2 *in, imafl *out);
  * every pixel of the stack in. Returns 0. */
 int logdct_u2_calc(logdct_t *desc, imau2 *in, imafl *out);
 
+/* Releases the work area and the matrix made by logdct_u2_init (not the
+ * images) and nulls their pointers; calc needs a new init afterwards.
+ * Programs may leave this to the end of the process. Returns 0. */
+int logdct_ferm(logdct_t *desc);
+
 #ifdef __cplusplus
 }
 #endif
