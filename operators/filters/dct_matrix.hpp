@@ -108,8 +108,7 @@ inline void release(float** work, float*** matrix) {
 
 // Ends the process with status 1 unless 1 <= n <= most.
 inline void check_count(int n, int most, const char* who) {
-    if (n < 1 || n > most)
-        fw::fail(1, "\n ERREUR %s : nombre d'images %d refuse (entier de 1 a %d)\n", who, n, most);
+    if (n < 1 || n > most) fw::fail(1, "\n ERREUR %s : nombre d'images %d refuse (entier de 1 a %d)\n", who, n, most);
 }
 
 // Ends the process with status 1, naming both images and their sizes,
@@ -119,8 +118,8 @@ template <class Image, class First>
 void check_size(const Image& image, const char* what, int index, const First& first, const char* first_what, int n,
                 const char* who) {
     if (image.nc != first.nc || image.nr != first.nr)
-        fw::fail(1, "\n ERREUR %s : tailles differentes : %s %d/%d (%s) %dx%d, %s 1/%d (%s) %dx%d\n", who, what, index, n,
-                 image.nom, image.nc, image.nr, first_what, n, first.nom, first.nc, first.nr);
+        fw::fail(1, "\n ERREUR %s : tailles differentes : %s %d/%d (%s) %dx%d, %s 1/%d (%s) %dx%d\n", who, what, index,
+                 n, image.nom, image.nc, image.nr, first_what, n, first.nom, first.nc, first.nr);
 }
 
 // The same for every image of an input stack of n.

@@ -39,10 +39,11 @@ void transform(const idctexp_t& desc, const imafl* in, imau2* out) {
     float* __restrict a = desc.vecteur;
     for (std::size_t start = 0; start < total; start += dct::kStretch) {
         const std::size_t count = std::min(dct::kStretch, total - start);
+        const auto coefficients = [in, start](int m) { return in[m].pixels[0] + start; };
         for (int k = 0; k < n; ++k) {
             // A sum that starts from a first term of -0 may end -0 where
             // 0 + -0 would give +0: e^-0 = e^+0 = 1, the values are the same.
-            dct::weighted_sums(a, desc.matrice[k], n, [in, start](int m) { return in[m].pixels[0] + start; }, count);
+            dct::weighted_sums(a, desc.matrice[k], n, coefficients, count);
             for (std::size_t j = 0; j < count; ++j) a[j] = std::exp(a[j]);
             unsigned short* __restrict level = out[k].pixels[0] + start;
             for (std::size_t j = 0; j < count; ++j) level[j] = to_level(a[j] / biais + 0.5f);
@@ -74,7 +75,8 @@ int idctexp_u2_init(idctexp_t* desc, imafl* in, imau2* out) {
     const int n = desc->nb_images;
     dct::check_count(n, IDCTEXP_MAX_IMAGES, kInit);
     if (!usable_bias(desc->biais))
-        fw::fail(1, "\n ERREUR %s : biais %g refuse (reel strictement positif)\n", kInit, static_cast<double>(desc->biais));
+        fw::fail(1, "\n ERREUR %s : biais %g refuse (reel strictement positif)\n", kInit,
+                 static_cast<double>(desc->biais));
     dct::check_sizes(in, n, "coefficient", kInit);
     for (int k = 0; k < n; ++k)
         if (out[k].pixels != nullptr) dct::check_size(out[k], "image resultat", k + 1, in[0], "coefficient", n, kInit);

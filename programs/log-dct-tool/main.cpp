@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
     const int n = transform.nb_images;
     std::vector<read_ima_t> readers(static_cast<std::size_t>(n));
     std::vector<write_ima_t> writers(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) ptp = read_ima_lect(&readers[i], ptp, numbered(">> image %d/%d (u2):", i + 1, n).c_str());
+    for (int i = 0; i < n; ++i)
+        ptp = read_ima_lect(&readers[i], ptp, numbered(">> image %d/%d (u2):", i + 1, n).c_str());
     for (int i = 0; i < n; ++i)
         ptp = write_ima_lect(&writers[i], ptp, numbered(">> coefficient %d/%d (fl):", i + 1, n).c_str());
     param_fin(argc, argv, &head);
