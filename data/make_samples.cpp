@@ -51,6 +51,17 @@ void save_raw(const std::string& stem, const std::string& ext, int nc, int nr, c
     save(stem + "." + ext, pixels);
 }
 
+// A 16-bit raw image "name.imw" (big-endian) with its "name.dim".
+void save_imw(const std::string& stem, int nc, int nr, const std::vector<std::uint16_t>& pixels) {
+    Bytes bytes;
+    bytes.reserve(2 * pixels.size());
+    for (const std::uint16_t v : pixels) {
+        bytes.push_back(static_cast<unsigned char>(v >> 8));
+        bytes.push_back(static_cast<unsigned char>(v & 0xff));
+    }
+    save_raw(stem, "imw", nc, nr, bytes);
+}
+
 // A raster file of depth 8 (with an optional 768-byte map) or 24.
 void save_raster(const std::string& path, int nc, int nr, int depth, int type, const Bytes& map, const Bytes& rows) {
     Bytes out;
@@ -154,6 +165,13 @@ void demo_samples(const std::string& dir) {
 
     save_volume(dir + "/phantom.vol", 96, 80, 48, gen::phantom_volume(96, 80, 48, 5, 60));
     announce(dir + "/phantom.vol", "8-bit volume file (96 x 80 x 48): a ball and a tube, 6% noisy voxels");
+
+    save_raw(dir + "/noisy", "ima", nc, nr, gen::noisy_image(nc, nr, 20, 30, 17));
+    announce(dir + "/noisy.ima", "8-bit image with noise of +-20 and 3% impulses (256 x 192)");
+
+    const auto stack = gen::speckle_stack(nc, nr, 4, 3, 23);
+    for (std::size_t k = 0; k < stack.size(); ++k) save_imw(dir + "/speckle_" + std::to_string(k + 1), nc, nr, stack[k]);
+    announce(dir + "/speckle_1..4.imw", "four 16-bit looks of one scene, speckle of 3 looks each");
 }
 
 void bench_samples(const std::string& dir) {
@@ -173,8 +191,10 @@ void bench_samples(const std::string& dir) {
     save_raw(dir + "/blobs", "ima", n, n, gen::blobs_image(rng, n, 160));
     save_raw(dir + "/adversarial", "ima", n, n, gen::adversarial_image(n));
     save_volume(dir + "/vol256.vol", 256, 256, 256, gen::phantom_volume(256, 256, 256, 11, 60));
-    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192) and "
-                "vol256.vol (256 x 256 x 256) into %s\n",
+    const auto stack = gen::speckle_stack(2048, 2048, 8, 3, 29);
+    for (std::size_t k = 0; k < stack.size(); ++k) save_imw(dir + "/stack_" + std::to_string(k + 1), 2048, 2048, stack[k]);
+    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192), "
+                "vol256.vol (256 x 256 x 256) and stack_1..8.imw (2048 x 2048) into %s\n",
                 dir.c_str());
 }
 

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace gen {
@@ -232,6 +233,42 @@ inline Bytes smooth_noisy_volume(Lcg& rng, int n, int cell, int amplitude) {
                 v[at_voxel] = static_cast<unsigned char>(std::clamp(smooth + noise, 0, 255));
             }
     return v;
+}
+
+// nc x nr: the smooth pattern with uniform noise of +-amplitude and, with
+// odds per_mille in 1000 for each pixel, an impulse (0 or 255, evenly), one
+// draw per pixel and one more per impulse; clamped to 0..255.
+inline Bytes noisy_image(int nc, int nr, int amplitude, int per_mille, std::uint32_t seed) {
+    Bytes p(detail::area(nc, nr));
+    Lcg rng(seed);
+    for (int y = 0; y < nr; ++y)
+        for (int x = 0; x < nc; ++x) {
+            const std::uint32_t draw = rng.high24();
+            int value = pattern(x, y, nc, nr) + static_cast<int>(draw % static_cast<std::uint32_t>(2 * amplitude + 1)) - amplitude;
+            if (static_cast<int>(draw >> 12) % 1000 < per_mille) value = rng.high8() < 128 ? 0 : 255;
+            p[static_cast<std::size_t>(y) * nc + x] = static_cast<unsigned char>(std::clamp(value, 0, 255));
+        }
+    return p;
+}
+
+// `count` registered nc x nr 16-bit images of one scene, row after row: a
+// reflectivity of 400 to 4400 (the smooth pattern, scaled) times a speckle
+// of `looks` looks for each image and pixel (the mean of `looks`
+// exponential draws, so of mean 1), clamped to 1..65535.
+inline std::vector<std::vector<std::uint16_t>> speckle_stack(int nc, int nr, int count, int looks, std::uint32_t seed) {
+    Lcg rng(seed);
+    std::vector<std::vector<std::uint16_t>> stack(static_cast<std::size_t>(count));
+    for (auto& image : stack) {
+        image.resize(detail::area(nc, nr));
+        for (int y = 0; y < nr; ++y)
+            for (int x = 0; x < nc; ++x) {
+                double speckle = 0;
+                for (int k = 0; k < looks; ++k) speckle -= std::log((rng.high24() + 0.5) / 16777216.0);
+                const double value = (400.0 + 16.0 * pattern(x, y, nc, nr)) * speckle / looks;
+                image[static_cast<std::size_t>(y) * nc + x] = static_cast<std::uint16_t>(std::clamp(value, 1.0, 65535.0));
+            }
+    }
+    return stack;
 }
 
 // Kinds of random content for the tests' reference sweeps.
