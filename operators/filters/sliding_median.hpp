@@ -46,8 +46,10 @@
 // two for the fine segment, and two 16-bin searches: linear in the window
 // side through the slab updates only (constant for a 2D window). Counts are
 // 16-bit while a box holds fewer than 65 536 samples and wider beyond; the
-// width is chosen once per call. Memory: 272 counts per x for the slabs and
-// one kernel, all allocated before the loops.
+// width is chosen once per call, and so is the layout of the fine bins (by
+// slab, or by segment when a step moves a single trace; see Layout).
+// Memory: 272 counts per x for the slabs and one kernel, all allocated
+// before the loops.
 #pragma once
 
 #if defined(__SSE2__)
@@ -144,13 +146,24 @@ inline int find_in_16(const Count* bins, std::size_t& below, std::size_t half) {
     return i;
 }
 
+// How the fine bins of the slabs are laid out. by_slab: the 256 bins of
+// slab 0, then those of slab 1, ...: a slab update finds its bin at once,
+// which suits windows whose slab updates dominate (several traces per
+// step). by_segment: the 16 bins of coarse bin 0 of every slab, slab after
+// slab, then those of coarse bin 1, ...: the kernel, which reads one
+// segment of consecutive slabs, reads consecutive memory, which suits
+// windows whose steps move a single trace (a 2D window), where the kernel
+// dominates.
+enum class Layout { by_slab, by_segment };
+
 // The histograms of the winY x winZ slabs, one per x: 256 fine bins and 16
 // coarse bins each.
-template <class Count>
+template <class Count, Layout layout>
 class Slabs {
 public:
     explicit Slabs(int dimx)
         : dimx_(dimx),
+          stride_(static_cast<std::size_t>(dimx) * kSegment),
           fine_(static_cast<std::size_t>(dimx) * kLevels, 0),
           coarse_(static_cast<std::size_t>(dimx) * kCoarse, 0) {}
 
@@ -158,9 +171,9 @@ public:
     void add(const unsigned char* trace) {
         Count* fine = fine_.data();
         Count* coarse = coarse_.data();
-        for (int x = 0; x < dimx_; ++x, fine += kLevels, coarse += kCoarse) {
+        for (int x = 0; x < dimx_; ++x, fine += kNext, coarse += kCoarse) {
             const unsigned level = trace[x];
-            ++fine[level];
+            ++fine[bin(level)];
             ++coarse[level >> kCoarseShift];
         }
     }
@@ -177,34 +190,49 @@ public:
             const unsigned char* in = entering[i];
             Count* fine = fine_.data();
             Count* coarse = coarse_.data();
-            for (int x = 0; x < dimx_; ++x, fine += kLevels, coarse += kCoarse) {
+            for (int x = 0; x < dimx_; ++x, fine += kNext, coarse += kCoarse) {
                 const unsigned gone = out[x], come = in[x];
-                --fine[gone];
-                ++fine[come];
+                --fine[bin(gone)];
+                ++fine[bin(come)];
                 --coarse[gone >> kCoarseShift];
                 ++coarse[come >> kCoarseShift];
             }
         }
     }
 
-    const Count* fine(int x) const { return fine_.data() + static_cast<std::size_t>(x) * kLevels; }
+    // The 16 fine bins of coarse bin `coarse_bin` of slab x.
+    const Count* segment(int x, int coarse_bin) const {
+        const auto ux = static_cast<std::size_t>(x), ub = static_cast<std::size_t>(coarse_bin);
+        if constexpr (layout == Layout::by_slab) return fine_.data() + ux * kLevels + ub * kSegment;
+        else return fine_.data() + ub * stride_ + ux * kSegment;
+    }
     const Count* coarse(int x) const { return coarse_.data() + static_cast<std::size_t>(x) * kCoarse; }
 
+    // Fine bins from a segment of slab x to the same segment of slab x + 1.
+    static constexpr std::size_t kNext = layout == Layout::by_slab ? kLevels : kSegment;
+
 private:
+    // The fine bin of a level, from the first bin of its slab.
+    std::size_t bin(unsigned level) const {
+        if constexpr (layout == Layout::by_slab) return level;
+        else return (level >> kCoarseShift) * stride_ + (level % kSegment);
+    }
+
     int dimx_;
+    std::size_t stride_;  // by_segment: fine bins from one coarse bin's segments to the next's
     std::vector<Count> fine_;
     std::vector<Count> coarse_;
 };
 
 // The box histogram sliding along one output row, and the median search.
-template <class Count>
+template <class Count, Layout layout>
 class RowFilter {
 public:
     RowFilter(int dimx, int winx, std::size_t box) : dimx_(dimx), winx_(winx), halfx_((winx - 1) / 2), half_(box / 2) {}
 
     // Writes the medians of the row's interior (x = hx ... dimx-hx-1) into
     // row, from slab histograms that hold the row's (y, z) window.
-    void run(const Slabs<Count>& slabs, unsigned char* row) {
+    void run(const Slabs<Count, layout>& slabs, unsigned char* row) {
         const int hx = halfx_;
         coarse_.fill(0);
         for (int x = 0; x < winx_; ++x) accumulate<kCoarse>(coarse_.data(), slabs.coarse(x));
@@ -218,15 +246,15 @@ public:
             const int bin = find_in_16(coarse_.data(), below, half_);
 
             Count* segment = fine_.data() + bin * kSegment;
-            const std::size_t offset = static_cast<std::size_t>(bin) * kSegment;
             const std::ptrdiff_t behind = x - fresh_at_[bin];
             if (2 * behind <= winx_) {
                 for (std::ptrdiff_t j = fresh_at_[bin] + 1; j <= x; ++j)
-                    slide<kSegment>(segment, slabs.fine(static_cast<int>(j) + hx) + offset,
-                                    slabs.fine(static_cast<int>(j) - hx - 1) + offset);
+                    slide<kSegment>(segment, slabs.segment(static_cast<int>(j) + hx, bin),
+                                    slabs.segment(static_cast<int>(j) - hx - 1, bin));
             } else {
-                std::copy_n(slabs.fine(x - hx) + offset, kSegment, segment);
-                for (int i = x - hx + 1; i <= x + hx; ++i) accumulate<kSegment>(segment, slabs.fine(i) + offset);
+                const Count* first = slabs.segment(x - hx, bin);
+                std::copy_n(first, kSegment, segment);
+                for (int i = 1; i < winx_; ++i) accumulate<kSegment>(segment, first + i * Slabs<Count, layout>::kNext);
             }
             fresh_at_[bin] = x;
 
@@ -248,9 +276,11 @@ private:
 };
 
 // The snake over the (y, z) interior with counts of type Count, which must
-// hold the box's sample count.
-template <class Count, class Trace, class OutRow>
-void filter(Extent dims, Extent win, Trace trace, OutRow out_row) {
+// hold the box's sample count. Kept out of line: each of the six
+// instantiations is then compiled on its own, which keeps a caller that
+// holds all of them as fast as one that holds a single one.
+template <class Count, Layout layout, class Trace, class OutRow>
+[[gnu::noinline]] void filter(Extent dims, Extent win, Trace trace, OutRow out_row) {
     // The snake's axes: u inner, v outer; (u, v) is (y, z) or (z, y).
     const bool inner_is_y = win.z <= win.y;
     const int dimu = inner_is_y ? dims.y : dims.z, dimv = inner_is_y ? dims.z : dims.y;
@@ -261,8 +291,8 @@ void filter(Extent dims, Extent win, Trace trace, OutRow out_row) {
 
     const std::size_t box = static_cast<std::size_t>(win.x) * static_cast<std::size_t>(win.y) *
                             static_cast<std::size_t>(win.z);
-    Slabs<Count> slabs(dims.x);
-    RowFilter<Count> row(dims.x, win.x, box);
+    Slabs<Count, layout> slabs(dims.x);
+    RowFilter<Count, layout> row(dims.x, win.x, box);
     std::vector<const unsigned char*> leaving(static_cast<std::size_t>(std::max(winu, winv)));
     std::vector<const unsigned char*> entering(leaving.size());
 
@@ -297,6 +327,17 @@ void filter(Extent dims, Extent win, Trace trace, OutRow out_row) {
     }
 }
 
+// filter with the narrowest counts that hold the box's sample count.
+template <Layout layout, class Trace, class OutRow>
+void with_counts(Extent dims, Extent win, std::size_t box, Trace trace, OutRow out_row) {
+    if (box <= UINT16_MAX)
+        filter<std::uint16_t, layout>(dims, win, trace, out_row);
+    else if (box <= UINT32_MAX)
+        filter<std::uint32_t, layout>(dims, win, trace, out_row);
+    else
+        filter<std::uint64_t, layout>(dims, win, trace, out_row);
+}
+
 }  // namespace detail
 
 // Writes into out_row(y, z)[x] the median of the win.x x win.y x win.z box
@@ -313,12 +354,11 @@ void median_filter(Extent dims, Extent win, Trace trace, OutRow out_row) {
     // The window fits in the data, so the box is no larger than the data.
     const std::size_t box = static_cast<std::size_t>(win.x) * static_cast<std::size_t>(win.y) *
                             static_cast<std::size_t>(win.z);
-    if (box <= UINT16_MAX)
-        detail::filter<std::uint16_t>(dims, win, trace, out_row);
-    else if (box <= UINT32_MAX)
-        detail::filter<std::uint32_t>(dims, win, trace, out_row);
+    // The snake's steps move min(win.y, win.z) traces.
+    if (std::min(win.y, win.z) == 1)
+        detail::with_counts<detail::Layout::by_segment>(dims, win, box, trace, out_row);
     else
-        detail::filter<std::uint64_t>(dims, win, trace, out_row);
+        detail::with_counts<detail::Layout::by_slab>(dims, win, box, trace, out_row);
 }
 
 }  // namespace sliding_median
