@@ -140,50 +140,41 @@ TEST(Conv16to8, ReportLinesOfTheThreeMethods) {
     }
 }
 
-TEST(Conv16to8, QuantilesMatchSortedPixels) {
-    // lo is one above the ceil(q)-th smallest pixel and hi one below the
-    // ceil(q)-th largest, q = N K / 100 + 0.5 (while q <= N).
+TEST(Conv16to8, IntervalsMatchPlainReferences) {
+    // Method 2: lo is one above the ceil(q)-th smallest pixel and hi one
+    // below the ceil(q)-th largest, q = N K / 100 + 0.5 (K < 50, so q <= N).
+    // Method 1: lo the smallest pixel, hi within one level of the exact
+    // sigma K + m + 0.5 computed in double precision, on images whose
+    // deviation is of the order of their mean (a narrow spread far from 0
+    // loses digits to cancellation in single precision; flat images, where
+    // that matters most, are checked below).
     std::mt19937 random(41);
-    for (int trial = 0; trial < 300; ++trial) {
-        const int nc = 1 + static_cast<int>(random() % 60), nr = 1 + static_cast<int>(random() % 40);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int methode = 1 + trial % 2;
+        const int nc = 1 + static_cast<int>(random() % 60), nr = 2 + static_cast<int>(random() % 40);
         const std::size_t n = static_cast<std::size_t>(nc) * static_cast<std::size_t>(nr);
-        const int spread = trial % 3 == 0 ? 20 : trial % 3 == 1 ? 3000 : 65535;
-        const Levels v = random_levels(random, n, static_cast<int>(random() % 40000), spread);
-        const float k = static_cast<float>(random() % 4900) / 100.0f;
-        const Converted c = convert(2, k, v, nc, nr);
+        const int spread = methode == 1 ? (trial % 4 ? 5000 : 65535) : trial % 3 == 0 ? 20 : trial % 3 == 1 ? 3000 : 65535;
+        const int base = static_cast<int>(random() % (methode == 1 ? 2000 : 40000));
+        const Levels v = random_levels(random, n, base, spread);
+        const float k = static_cast<float>(random() % (methode == 1 ? 400 : 4900)) / 100.0f;
+        const Converted c = convert(methode, k, v, nc, nr);
+        SCOPED_TRACE("trial " + std::to_string(trial) + ", " + std::to_string(n) + " pixels: " + c.report);
 
         Levels sorted = v;
         std::sort(sorted.begin(), sorted.end());
-        const double q = static_cast<double>(static_cast<float>(n) * k / 100.0f + 0.5f);
-        const auto rank = static_cast<std::size_t>(std::ceil(q));
-        ASSERT_LE(rank, n);
-        SCOPED_TRACE("trial " + std::to_string(trial) + ", K " + std::to_string(k) + ", " + std::to_string(n) + " pixels");
-        ASSERT_EQ(c.lo, sorted[rank - 1] + 1);
-        ASSERT_EQ(c.hi, sorted[n - rank] - 1);
-        for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(c.pixels[i], c.table[v[i]]);
-    }
-}
-
-TEST(Conv16to8, MeanPlusKSigmaMatchesADoublePrecisionReference) {
-    // Images whose deviation is of the order of their mean, where single
-    // precision puts hi at most one level off the exact value (a narrow
-    // spread far from 0 loses digits to cancellation; flat images, where
-    // it matters most, are checked below).
-    std::mt19937 random(43);
-    for (int trial = 0; trial < 200; ++trial) {
-        const int nc = 1 + static_cast<int>(random() % 80), nr = 2 + static_cast<int>(random() % 50);
-        const std::size_t n = static_cast<std::size_t>(nc) * static_cast<std::size_t>(nr);
-        const Levels v = random_levels(random, n, static_cast<int>(random() % 2000), trial % 2 ? 5000 : 65535);
-        const float k = static_cast<float>(random() % 400) / 100.0f;
-        const Converted c = convert(1, k, v, nc, nr);
-
-        double sum = 0, s2 = 0;
-        for (unsigned short p : v) sum += p, s2 += static_cast<double>(p) * p;
-        const double m = sum / static_cast<double>(n);
-        const double sigma = std::sqrt(std::max(0.0, (s2 - static_cast<double>(n) * m * m) / static_cast<double>(n - 1)));
-        SCOPED_TRACE("trial " + std::to_string(trial) + ", K " + std::to_string(k) + ": " + c.report);
-        ASSERT_EQ(c.lo, *std::min_element(v.begin(), v.end()));
-        ASSERT_LE(std::abs(c.hi - std::floor(sigma * k + m + 0.5)), 1);
+        if (methode == 2) {
+            const double q = static_cast<double>(static_cast<float>(n) * k / 100.0f + 0.5f);
+            const auto rank = static_cast<std::size_t>(std::ceil(q));
+            ASSERT_EQ(c.lo, sorted[rank - 1] + 1);
+            ASSERT_EQ(c.hi, sorted[n - rank] - 1);
+        } else {
+            double sum = 0, s2 = 0;
+            for (unsigned short p : v) sum += p, s2 += static_cast<double>(p) * p;
+            const double m = sum / static_cast<double>(n);
+            const double sigma = std::sqrt(std::max(0.0, (s2 - static_cast<double>(n) * m * m) / static_cast<double>(n - 1)));
+            ASSERT_EQ(c.lo, sorted[0]);
+            ASSERT_LE(std::abs(c.hi - std::floor(sigma * k + m + 0.5)), 1);
+        }
         for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(c.pixels[i], c.table[v[i]]);
     }
 }
@@ -230,6 +221,10 @@ TEST(Conv16to8, ValuesBeyondWhatTheArithmeticHoldsAreDefined) {
          std::vector<unsigned char>(CONV16TO8_NIVEAUX, 0)},
         // A negative K: q below 1 is reached at once, at both ends.
         {"K = -50", 2, -50.0f, ramp, "conversion lineaire sur [n(-50.00%):1, n(100--50.00%):65534]\n", {}},
+        // No pixel: no smallest level, a mean of 0; q = 0.5 is never reached.
+        {"no pixel, method 1", 1, 2.0f, {}, "conversion lineaire sur [min:0, moy(0.00) + 2.00 * sigma(0.00) = 0]\n",
+         step_at(0)},
+        {"no pixel, method 2", 2, 5.0f, {}, "conversion lineaire sur [n(5.00%):65536, n(100-5.00%):-1]\n", {}},
     };
     for (const Case& c : cases) {
         const Converted got = convert(c.methode, c.k, c.levels);
@@ -246,12 +241,6 @@ TEST(Conv16to8, ValuesBeyondWhatTheArithmeticHoldsAreDefined) {
     EXPECT_EQ(narrow.table[11], 0);
     EXPECT_EQ(narrow.table[12], 128);
     EXPECT_EQ(narrow.table[13], 255);
-}
-
-TEST(Conv16to8, AnEmptyImageHasADefinedInterval) {
-    EXPECT_EQ(convert(1, 2.0f, {}, 0, 0).report,
-              "conversion lineaire sur [min:0, moy(0.00) + 2.00 * sigma(0.00) = 0]\n");
-    EXPECT_EQ(convert(2, 5.0f, {}, 0, 3).report, "conversion lineaire sur [n(5.00%):65536, n(100-5.00%):-1]\n");
 }
 
 TEST(Conv16to8, InitNamesTheResultAndASecondCalcCountsAfresh) {
