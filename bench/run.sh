@@ -39,11 +39,47 @@ median3d-tool window 3x3x3 | median3d-tool 3 3 3 vol256.vol out.vol | read + wri
 median3d-tool window 5x5x5 | median3d-tool 5 5 5 vol256.vol out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 median3d-tool window 7x7x7 | median3d-tool 7 7 7 vol256.vol out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 
+== sliding means and speckle filters (8192 x 8192) | blobs.ima big16.imw
+mean-tool 8-bit 3x3 | mean-tool blobs.ima 3 3 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+mean-tool 8-bit 31x31 | mean-tool blobs.ima 31 31 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+mean-tool 16-bit 3x3 | mean-tool big16.imw 3 3 out.imw | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+mean-tool 16-bit 31x31 | mean-tool big16.imw 31 31 out.imw | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+mean-square-tool 8-bit 3x3 | mean-square-tool blobs.ima 3 3 out.imf | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+mean-square-tool 8-bit 31x31 | mean-square-tool blobs.ima 31 31 out.imf | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+lee-tool 8-bit 3x3 | lee-tool blobs.ima 3 3 100 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+lee-tool 8-bit 31x31 | lee-tool blobs.ima 31 31 100 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+kuan-tool 16-bit 3x3 | kuan-tool big16.imw 3 3 4 out.imw | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+kuan-tool 16-bit 31x31 | kuan-tool big16.imw 31 31 4 out.imw | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+
+== histogram-median-tool (8192 x 8192 smooth blobs) | blobs.ima
+histogram-median-tool window 3 | histogram-median-tool blobs.ima 3 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+histogram-median-tool window 11 | histogram-median-tool blobs.ima 11 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+histogram-median-tool window 61 | histogram-median-tool blobs.ima 61 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+
+== range-conversion-tool (8192 x 8192 imw -> ima) | big16.imw
+range-conversion-tool method 1 (K 2) | range-conversion-tool big16.imw 1 2 out.ima | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+range-conversion-tool method 2 (K 1) | range-conversion-tool big16.imw 2 1 out.ima | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+range-conversion-tool method 3 (K 40000) | range-conversion-tool big16.imw 3 40000 out.ima | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+
+== log-dct-tool and idct-exp-tool (stack of 8 images of 2048 x 2048; baseline: one image) | stack_1.imw stack_2.imw stack_3.imw stack_4.imw stack_5.imw stack_6.imw stack_7.imw stack_8.imw
+log-dct-tool 8 imw -> 8 imf | log-dct-tool 8 stack_1.imw stack_2.imw stack_3.imw stack_4.imw stack_5.imw stack_6.imw stack_7.imw stack_8.imw coef_1.imf coef_2.imf coef_3.imf coef_4.imf coef_5.imf coef_6.imf coef_7.imf coef_8.imf | convert-tool 1 imw of 8 | convert-tool stack_1.imw out_copy.imw |
+idct-exp-tool 8 imf -> 8 imw | idct-exp-tool 8 1 coef_1.imf coef_2.imf coef_3.imf coef_4.imf coef_5.imf coef_6.imf coef_7.imf coef_8.imf out_1.imw out_2.imw out_3.imw out_4.imw out_5.imw out_6.imw out_7.imw out_8.imw | convert-tool 1 imw of 8 | convert-tool stack_1.imw out_copy.imw |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
 == median3d in memory (256 x 256 x 256) |
 median3d | median3d_bench --benchmark_format=console | | | micro
+
+== medhist in memory (4096 x 4096; image 0 noise, 1 blobs) |
+medhist | medhist_bench --benchmark_format=console | | | micro
+
+== conv16to8 in memory (4096 x 4096, 16-bit) |
+conv16to8 | conv16to8_bench --benchmark_format=console | | | micro
+
+== log-DCT and inverse in memory (8 images of 2048 x 2048) |
+logdct | logdct_bench --benchmark_format=console | | | micro
+idctexp | idctexp_bench --benchmark_format=console | | | micro
 EOF
 )
 

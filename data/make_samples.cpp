@@ -172,6 +172,8 @@ void demo_samples(const std::string& dir) {
     const auto stack = gen::speckle_stack(nc, nr, 4, 3, 23);
     for (std::size_t k = 0; k < stack.size(); ++k) save_imw(dir + "/speckle_" + std::to_string(k + 1), nc, nr, stack[k]);
     announce(dir + "/speckle_1..4.imw", "four 16-bit looks of one scene, speckle of 3 looks each");
+    save_raw(dir + "/zero", "imf", nc, nr, Bytes(static_cast<std::size_t>(nc) * nr * 4, 0));
+    announce(dir + "/zero.imf", "float image of zeros (a log-DCT coefficient dropped)");
 }
 
 void bench_samples(const std::string& dir) {

@@ -12,7 +12,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cd "$out"
-mkdir -p samples converted labels sections volumes logs
+mkdir -p samples converted labels sections volumes filters logs
 
 # The runs, in order. "== title" opens a section. Other lines:
 #   log | program and arguments | count | check | what to say
@@ -50,6 +50,25 @@ median3 | median3d-tool 3 3 3 samples/phantom.vol volumes/phantom_median3.vol | 
 median3_xy | section-tool volumes/phantom_median3.vol 1 24 sections/phantom_median3_xy24.ras | | | 3x3x3 window: volumes/phantom_median3.vol; its plane 24: sections/phantom_median3_xy24.ras
  | | | | (compare with the noisy sections/phantom_xy24.ras)
 median5 | median3d-tool 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol | | | 5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol
+
+== filters on samples/noisy.ima (noise of +-20 and 3% impulses)
+mean5 | mean-tool samples/noisy.ima 5 5 filters/noisy_mean5.ima | | | 5x5 mean: filters/noisy_mean5.ima
+meansq5 | mean-square-tool samples/noisy.ima 5 5 filters/noisy_sq5.imf | | | 5x5 mean of squares, floats: filters/noisy_sq5.imf
+lee5 | lee-tool samples/noisy.ima 5 5 400 filters/noisy_lee5.ima | lee_addu1_calc : [0-9]+ | | Lee, 5x5, noise variance 400: filters/noisy_lee5.ima ({count} pixels kept their mean)
+hmedian5 | histogram-median-tool samples/noisy.ima 5 filters/noisy_median5.ima | | | 5x5 median: filters/noisy_median5.ima (the impulses are gone)
+hmedian3 | histogram-median-tool sections/phantom_xy24.ras 3 sections/phantom_xy24_median3.ras | | | 3x3 median of the noisy section: sections/phantom_xy24_median3.ras
+
+== 16 to 8 bits: samples/depth.IMW
+conv_m1 | range-conversion-tool samples/depth.IMW 1 2 converted/depth_m1.ras | | | method 1, [min, mean + 2 sigma]: converted/depth_m1.ras
+conv_m2 | range-conversion-tool samples/depth.IMW 2 1 converted/depth_m2.ras | | | method 2, [1% quantile, 99% quantile]: converted/depth_m2.ras
+conv_m3 | range-conversion-tool samples/depth.IMW 3 40000 converted/depth_m3.ima | | | method 3, [0, 40000]: converted/depth_m3.ima
+
+== speckle: four looks of one scene (samples/speckle_1.imw ... speckle_4.imw, 3 looks each)
+kuan7 | kuan-tool samples/speckle_1.imw 7 7 3 filters/speckle_kuan7.imw | kuanu2_calc : [0-9]+ | | Kuan, 7x7, 3 looks: filters/speckle_kuan7.imw ({count} pixels kept their mean)
+logdct | log-dct-tool 4 samples/speckle_1.imw samples/speckle_2.imw samples/speckle_3.imw samples/speckle_4.imw filters/coef_1.imf filters/coef_2.imf filters/coef_3.imf filters/coef_4.imf | | | log-DCT across the looks: filters/coef_1.imf (2 x the mean logarithm) ... filters/coef_4.imf
+idctexp | idct-exp-tool 4 1 filters/coef_1.imf filters/coef_2.imf filters/coef_3.imf filters/coef_4.imf filters/back_1.imw filters/back_2.imw filters/back_3.imw filters/back_4.imw | | samples/speckle_4.imw filters/back_4.imw | back with a bias of 1: filters/back_1.imw ... filters/back_4.imw (identical to the looks)
+despeckle | idct-exp-tool 4 0.84 filters/coef_1.imf samples/zero.imf samples/zero.imf samples/zero.imf filters/despeckled_1.imw filters/despeckled_2.imw filters/despeckled_3.imw filters/despeckled_4.imw | | | coefficient 0 alone, bias 0.84: filters/despeckled_1.imw, the geometric mean of the looks
+despeckle8 | range-conversion-tool filters/despeckled_1.imw 2 1 filters/despeckled_1.ras | | | and in 8 bits: filters/despeckled_1.ras (compare with range-conversion-tool on samples/speckle_1.imw)
 EOF
 )
 
@@ -127,7 +146,7 @@ for ctrl in "$here"/*.ctrl; do
   objects=""
   if [ -n "${count_pattern[$tool]:-}" ]; then
     n=$(count_in "replay_$name" "${count_pattern[$tool]}")
-    objects=" ($n objects)"
+    objects=" (reports $n, as the AUTO run)"
   fi
   echo "  examples/$name.ctrl, $tool: $replayed$objects"
   echo "    byte-identical to the AUTO run's $auto"
