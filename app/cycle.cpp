@@ -81,6 +81,31 @@ void refuse_type(const char* who, const char* type, std::initializer_list<const 
     fw::fail(1, "\n>> ERREUR %s : type d'image %s non traite (types acceptes : %s)\n", who, type, list.c_str());
 }
 
+std::string numbered(const char* format, int i, int n) {
+    char text[LONG_NOM];
+    std::snprintf(text, sizeof text, format, i, n);
+    return text;
+}
+
+param* read_stack_lect(std::vector<read_ima_t>& readers, param* ptp, const char* format) {
+    const int n = static_cast<int>(readers.size());
+    for (int i = 0; i < n; ++i) ptp = read_ima_lect(&readers[static_cast<std::size_t>(i)], ptp, numbered(format, i + 1, n).c_str());
+    return ptp;
+}
+
+param* write_stack_lect(std::vector<write_ima_t>& writers, param* ptp, const char* format) {
+    const int n = static_cast<int>(writers.size());
+    for (int i = 0; i < n; ++i) ptp = write_ima_lect(&writers[static_cast<std::size_t>(i)], ptp, numbered(format, i + 1, n).c_str());
+    return ptp;
+}
+
+void check_writes(const char* type, const char* formats, const write_ima_t& writer, const char* who) {
+    check_writable(type, writer.ext);
+    if (!lists(formats, writer.ext))
+        fw::fail(1, "\n>> ERREUR %s : %s.%s : extension %s inconnue (formats des images %s : %s)\n", who, writer.nom,
+                 writer.ext, writer.ext, type, formats);
+}
+
 void end_program(int status) {
     std::fflush(nullptr);
     std::exit(status);

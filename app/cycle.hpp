@@ -11,11 +11,13 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "proto2D.h"
 
@@ -136,6 +138,47 @@ auto dispatch(const AnyImage& image, const char* who, F&& f) {
             }
         },
         image);
+}
+
+// Stacks of images, for programs that read or write n images of one kind:
+// the stages' headings are numbered by `format` with i and n (for example
+// ">> image %d/%d (u2):").
+std::string numbered(const char* format, int i, int n);
+param* read_stack_lect(std::vector<read_ima_t>& readers, param* ptp, const char* format);
+param* write_stack_lect(std::vector<write_ima_t>& writers, param* ptp, const char* format);
+
+// Ends the process (status 1), naming `who`, unless the writer stores
+// images of type Image in its extension: a known format of another type is
+// refused as check_writable does, an unknown extension with the formats of
+// Image. A program with several outputs checks them all before it creates
+// any, since write_ima_init refuses an unknown extension only when it
+// reaches it.
+void check_writes(const char* type, const char* formats, const write_ima_t& writer, const char* who);
+template <class Image>
+void check_writes(const write_ima_t& writer, const char* who) {
+    check_writes(image_type<Image>().name, image_type<Image>().extensions, writer, who);
+}
+
+// Reads every image of a stack; an image of another type than Image ends
+// the process through refuse_type.
+template <class Image>
+std::vector<Image> read_stack(std::vector<read_ima_t>& readers, const char* who) {
+    std::vector<Image> images;
+    for (read_ima_t& reader : readers)
+        images.push_back(dispatch<Image>(read_any(&reader), who, [](const Image& in) { return in; }));
+    return images;
+}
+
+// Creates the files of every writer, then writes every image with the
+// closing function of its type; returns the first non-zero result, or 0.
+template <class Image>
+int write_stack(std::vector<write_ima_t>& writers, const std::vector<Image>& images) {
+    int status = NO_ERROR;
+    for (std::size_t k = 0; k < writers.size(); ++k) {
+        const int written = image_type<Image>().write(&writers[k], images[k]);
+        if (status == NO_ERROR) status = written;
+    }
+    return status;
 }
 
 // Ends the program with `status` from inside main. The suite frees nothing

@@ -120,7 +120,7 @@ TEST_F(IdctExpTool, RefusalsComeBeforeAnyOutputFile) {
         {{"2", "1", "c0.imf", "c1.imf", "r0.imw", "r1.imf"},
          "\n>> ERREUR ecriture : une image u2 ne peut pas etre ecrite au format .imf\n"},
         {{"2", "1", "c0.imf", "c1.imf", "r0.imw", "r1.png"},
-         "\n>> ERREUR idct-exp-tool : image 2/2 : extension png inconnue (.imw)\n"},
+         "\n>> ERREUR idct-exp-tool : r1.png : extension png inconnue (formats des images u2 : imw)\n"},
         {{"2", "1", "c0.imf", "wide.imf", "r0.imw", "r1.imw"},
          "\n ERREUR idctexp_u2_init : tailles differentes : coefficient 2/2 (wide.imf) 6x1, coefficient 1/2 "
          "(c0.imf) 3x2\n"},

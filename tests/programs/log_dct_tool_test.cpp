@@ -82,7 +82,7 @@ TEST_F(LogDctTool, RefusalsComeBeforeAnyOutputFile) {
         {{"a.imw", "b.imw", "c0.imf", "c1.imw"},
          "\n>> ERREUR ecriture : une image fl ne peut pas etre ecrite au format .imw\n"},
         {{"a.imw", "b.imw", "c0.imf", "c1.flt"},
-         "\n>> ERREUR log-dct-tool : coefficient 2/2 : extension flt inconnue (.imf)\n"},
+         "\n>> ERREUR log-dct-tool : c1.flt : extension flt inconnue (formats des images fl : imf)\n"},
         {{"a.imw", "tall.imw", "c0.imf", "c1.imf"},
          "\n ERREUR logdct_u2_init : tailles differentes : image 2/2 (tall.imw) 2x3, image 1/2 (a.imw) 3x2\n"},
     };

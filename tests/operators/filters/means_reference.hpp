@@ -6,10 +6,36 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 #include <type_traits>
 #include <vector>
 
 namespace reference {
+
+// An image and a window of the sweeps, with its report of a difference.
+template <class Pixel>
+struct Case {
+    std::vector<Pixel> image;
+    int nc, nr, colonnes, lignes;
+
+    std::string describe() const {
+        return std::to_string(nc) + "x" + std::to_string(nr) + " image, window " + std::to_string(colonnes) + "x" +
+               std::to_string(lignes);
+    }
+    std::string where(std::size_t i) const {
+        return "pixel (" + std::to_string(i % nc) + ", " + std::to_string(i / nc) + ")";
+    }
+};
+
+// Results are equal but for doubles, whose running sums of inexact means
+// round differently from sums made afresh: within a few units of the last
+// place.
+template <class T>
+bool same(T a, T b) {
+    if constexpr (std::is_same_v<T, double>) return std::abs(a - b) <= 1e-12 * std::max(1.0, std::abs(b));
+    else return a == b;
+}
 
 // The mean over the window of half size h around x, cut to [0, length):
 // sum(first, last) / count, as `mean` turns it into a value.

@@ -19,28 +19,8 @@ using namespace testing_support;
 
 namespace {
 
-// Results are equal but for doubles, whose running sums of inexact means
-// round differently from sums made afresh: within a few units of the last
-// place.
-template <class T>
-bool same(T a, T b) {
-    if constexpr (std::is_same_v<T, double>) return std::abs(a - b) <= 1e-12 * std::max(1.0, std::abs(b));
-    else return a == b;
-}
-
-template <class Pixel>
-struct Case {
-    std::vector<Pixel> image;
-    int nc, nr, colonnes, lignes;
-
-    std::string describe() const {
-        return std::to_string(nc) + "x" + std::to_string(nr) + " image, window " + std::to_string(colonnes) + "x" +
-               std::to_string(lignes);
-    }
-    std::string where(std::size_t i) const {
-        return "pixel (" + std::to_string(i % nc) + ", " + std::to_string(i / nc) + ")";
-    }
-};
+using reference::Case;
+using reference::same;
 
 // A random value of each type: any 8- or 16-bit level, or a multiple of
 // 1/256 below 256 for reals (sums exact in double, so the order of

@@ -18,28 +18,8 @@ using namespace testing_support;
 
 namespace {
 
-// Results are equal but for doubles, whose running sums of inexact means
-// round differently from sums made afresh: within a few units of the last
-// place.
-template <class T>
-bool same(T a, T b) {
-    if constexpr (std::is_same_v<T, double>) return std::abs(a - b) <= 1e-12 * std::max(1.0, std::abs(b));
-    else return a == b;
-}
-
-template <class Pixel>
-struct Case {
-    std::vector<Pixel> image;
-    int nc, nr, colonnes, lignes;
-
-    std::string describe() const {
-        return std::to_string(nc) + "x" + std::to_string(nr) + " image, window " + std::to_string(colonnes) + "x" +
-               std::to_string(lignes);
-    }
-    std::string where(std::size_t i) const {
-        return "pixel (" + std::to_string(i % nc) + ", " + std::to_string(i / nc) + ")";
-    }
-};
+using reference::Case;
+using reference::same;
 
 template <class InImage, class OutImage = std::conditional_t<std::is_same_v<InImage, imadb>, imadb, imafl>>
 std::vector<fw::pixel_t<OutImage>> filtered(const Case<fw::pixel_t<InImage>>& c, std::string* printed = nullptr) {
