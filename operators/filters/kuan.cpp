@@ -9,7 +9,7 @@
 #include "fail.hpp"
 #include "proto2D.h"
 #include "questions.hpp"
-#include "speckle.hpp"
+#include "adaptive_filter.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "fail.hpp"
 #include "proto2D.h"
 #include "questions.hpp"
-#include "speckle.hpp"
+#include "adaptive_filter.hpp"
 
 namespace {
 

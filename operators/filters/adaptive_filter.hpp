@@ -1,4 +1,4 @@
-// speckle.hpp: what the speckle filters share: the check of their three
+// adaptive_filter.hpp: what the speckle filters share: the check of their three
 // images, the pass over every pixel, and how a result becomes a pixel.
 #pragma once
 
