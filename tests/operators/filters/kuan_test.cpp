@@ -51,6 +51,19 @@ TEST(Kuan, VariantsPrintTheirCountAndClamp) {
     });
     EXPECT_EQ(floats.err, "12.18182");
     EXPECT_EQ(floats.out, "\n ATT kuanfl_calc : 0 points tels que CV_image < CV_speckle\n");
+
+    const Outcome doubles = run_captured([] {
+        imadb I = make_image<imadb>(2, 1, [](int x, int) { return x ? 14 : 3; });
+        imadb M = make_image<imadb>(2, 1, [](int x, int) { return x ? 10 : 0; });
+        imadb M2 = make_image<imadb>(2, 1, [](int x, int) { return x ? 125 : 9; }), out{};
+        kuan_t d{5, 3, 10};
+        std::snprintf(I.nom, sizeof I.nom, "d.imf");
+        kuandb_init(&d, I, M, M2, &out);
+        kuandb_calc(&d, I, M, M2, &out);
+        std::fprintf(stderr, "%s %g %.12g", out.nom, out.pixels[0][0], out.pixels[0][1]);
+    });
+    EXPECT_EQ(doubles.err, "d.imf(kuan5x3) 0 12.1818181818");
+    EXPECT_EQ(doubles.out, "\n ATT kuandb_calc : 1 points tels que CV_image < CV_speckle\n");
 }
 
 TEST(Kuan, ReadingPhaseRefusesLooksThatAreNotPositive) {
