@@ -162,9 +162,13 @@ void demo_samples(const std::string& dir) {
 
     save_raw(dir + "/cells", "ima", 320, 240, gen::cells_image(320, 240));
     announce(dir + "/cells.ima", "8-bit image of bright cells on a dark ground (320 x 240)");
+    save_raw(dir + "/cells_mask", "ima", 320, 240, gen::binary(gen::cells_image(320, 240), 100));
+    announce(dir + "/cells_mask.ima", "the cells as objects (255) on a background of 0");
 
     save_volume(dir + "/phantom.vol", 96, 80, 48, gen::phantom_volume(96, 80, 48, 5, 60));
     announce(dir + "/phantom.vol", "8-bit volume file (96 x 80 x 48): a ball and a tube, 6% noisy voxels");
+    save_volume(dir + "/objects.vol", 96, 80, 48, gen::binary(gen::phantom_volume(96, 80, 48, 5, 0), 150));
+    announce(dir + "/objects.vol", "the phantom's ball and tube as objects (255) in a volume of 0");
 
     save_raw(dir + "/noisy", "ima", nc, nr, gen::noisy_image(nc, nr, 20, 30, 17));
     announce(dir + "/noisy.ima", "8-bit image with noise of +-20 and 3% impulses (256 x 192)");
@@ -190,13 +194,16 @@ void bench_samples(const std::string& dir) {
         w[2 * i + 1] = static_cast<unsigned char>(noise[i] ^ 0x5a);
     }
     save_raw(dir + "/big16", "imw", n, n, w);
-    save_raw(dir + "/blobs", "ima", n, n, gen::blobs_image(rng, n, 160));
+    const Bytes blobs = gen::blobs_image(rng, n, 160);
+    save_raw(dir + "/blobs", "ima", n, n, blobs);
+    save_raw(dir + "/blobs_mask", "ima", n, n, gen::binary(blobs, 128));
     save_raw(dir + "/adversarial", "ima", n, n, gen::adversarial_image(n));
     save_volume(dir + "/vol256.vol", 256, 256, 256, gen::phantom_volume(256, 256, 256, 11, 60));
+    save_volume(dir + "/objects256.vol", 256, 256, 256, gen::binary(gen::phantom_volume(256, 256, 256, 11, 0), 150));
     const auto stack = gen::speckle_stack(2048, 2048, 8, 3, 29);
     for (std::size_t k = 0; k < stack.size(); ++k) save_imw(dir + "/stack_" + std::to_string(k + 1), 2048, 2048, stack[k]);
-    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima and adversarial.ima (8192 x 8192), "
-                "vol256.vol (256 x 256 x 256) and stack_1..8.imw (2048 x 2048) into %s\n",
+    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima and adversarial.ima (8192 x "
+                "8192), vol256.vol and objects256.vol (256 x 256 x 256) and stack_1..8.imw (2048 x 2048) into %s\n",
                 dir.c_str());
 }
 

@@ -271,6 +271,14 @@ inline std::vector<std::vector<std::uint16_t>> speckle_stack(int nc, int nr, int
     return stack;
 }
 
+// The bytes of an image or volume made binary: 255 where the value is at
+// least `threshold`, 0 elsewhere.
+inline Bytes binary(const Bytes& values, unsigned char threshold) {
+    Bytes b(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) b[i] = values[i] >= threshold ? 255 : 0;
+    return b;
+}
+
 // Kinds of random content for the tests' reference sweeps.
 enum class Content {
     uniform,       // every level equally likely
