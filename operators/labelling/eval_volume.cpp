@@ -32,7 +32,8 @@ constexpr double kFourThirdsPi = 4.1887902047863905;
 
 // Counts per object 0 ... N, zero-filled.
 std::int64_t* counts(int N) {
-    auto* c = static_cast<std::int64_t*>(std::calloc(static_cast<std::size_t>(std::max(N, 0)) + 1, sizeof(std::int64_t)));
+    auto* c =
+        static_cast<std::int64_t*>(std::calloc(static_cast<std::size_t>(std::max(N, 0)) + 1, sizeof(std::int64_t)));
     if (c == nullptr) fw::fail(1, "Probleme allocation memoire\n");
     return c;
 }
@@ -137,7 +138,9 @@ void eval_label_management(int code, unsigned l, unsigned u, unsigned z, unsigne
     *cell = region3d::choose_label(static_cast<unsigned>(code), l, u, z, table, *counter);
 }
 
-unsigned eval_equivalence_2_label(unsigned* table, unsigned a, unsigned b) { return region3d::equivalence_2(table, a, b); }
+unsigned eval_equivalence_2_label(unsigned* table, unsigned a, unsigned b) {
+    return region3d::equivalence_2(table, a, b);
+}
 
 unsigned eval_equivalence_3_label(unsigned* table, unsigned a, unsigned b, unsigned c) {
     return region3d::equivalence_3(table, a, b, c);
@@ -150,12 +153,15 @@ int eval_reetiquetage(ima3Du8* lab, unsigned* table, int n) {
     // it, in a second sweep.
     unsigned m = 0;
     for (unsigned j = 0; j <= static_cast<unsigned>(n); ++j) {
-        if (table[j] == j) table[j] = m++;
-        else if (table[j] < j) table[j] = table[table[j]];
+        if (table[j] == j)
+            table[j] = m++;
+        else if (table[j] < j)
+            table[j] = table[table[j]];
     }
     for (unsigned k = 0; k <= static_cast<unsigned>(n); ++k)
         if (k < table[k]) table[k] = table[table[k]];
-    region3d::rewrite_labels(lab->data, lab->dimx, lab->dimy, lab->dimz, [&](Label label) -> Label { return table[label]; });
+    region3d::rewrite_labels(lab->data, lab->dimx, lab->dimy, lab->dimz,
+                             [&](Label label) -> Label { return table[label]; });
     return static_cast<int>(m) - 1;
 }
 
@@ -185,7 +191,8 @@ int calcul_attributs_objets(eval_volume_t* desc, const char* path, int N) {
     for (int i = 1; i <= N; ++i) {
         const double V = static_cast<double>(volume[i]), S = static_cast<double>(surface[i]);
         const double K = V / (std::pow(S / kPi, 1.5) * kFourThirdsPi);
-        std::fprintf(f, "%d %lld %lld %.4lf\n", i, static_cast<long long>(volume[i]), static_cast<long long>(surface[i]), K);
+        std::fprintf(f, "%d %lld %lld %.4lf\n", i, static_cast<long long>(volume[i]),
+                     static_cast<long long>(surface[i]), K);
         mean += K / N;
     }
     close_report(f, path, "calcul_attributs_objets");
@@ -197,7 +204,8 @@ int calcul_attributs_objets(eval_volume_t* desc, const char* path, int N) {
 
 int calcul_vol_objets(eval_volume_t* desc, const char* path, int N) {
     std::int64_t* volume = counts(N);
-    for_each_object_voxel(labels_of(desc, "calcul_vol_objets"), N, [&](int, int, int, Label label) { ++volume[label]; });
+    for_each_object_voxel(labels_of(desc, "calcul_vol_objets"), N,
+                          [&](int, int, int, Label label) { ++volume[label]; });
     std::printf("un\n");
     std::FILE* f = create_report(path, "Dans calcul_vol_objets");
 

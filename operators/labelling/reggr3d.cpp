@@ -90,23 +90,50 @@ void reetiquetage(ima3Du1* in, ima3Du4* lab, int* table, int n, int* nb_label_ef
     const int dimx = in->dimx, dimy = in->dimy, dimz = in->dimz;
 
     region3d::resolve_roots(table, n);
-    region3d::rewrite_labels(lab->data, dimx, dimy, dimz, [&](unsigned label) {
-        const unsigned root = static_cast<unsigned>(table[label]);
-        ++count[root];
-        return root;
-    });
+    // Labels to roots, and the voxels of every root counted run by run
+    // along the traces.
+    for (int z = 0; z < dimz; ++z)
+        for (int y = 0; y < dimy; ++y) {
+            unsigned* trace = lab->data[z][y];
+            unsigned current = static_cast<unsigned>(table[trace[0]]);
+            std::int64_t run = 0;
+            for (int x = 0; x < dimx; ++x) {
+                const unsigned root = static_cast<unsigned>(table[trace[x]]);
+                trace[x] = root;
+                if (root != current) {
+                    count[current] += run;
+                    current = root;
+                    run = 0;
+                }
+                ++run;
+            }
+            count[current] += run;
+        }
 
     // Each quotient is a double, each sum is rounded to single precision
     // (eleven voxels of 1 sum to 0.99999988), so the means depend on the
     // order of the sums: the scan's (planes, then x, then y).
+    // Along a column the label seldom changes: its running mean stays in a
+    // register until it does.
     for (int z = 0; z < dimz; ++z) {
         unsigned char* const* plane = in->data[z];
         unsigned* const* labels = lab->data[z];
-        for (int x = 0; x < dimx; ++x)
+        for (int x = 0; x < dimx; ++x) {
+            unsigned current = labels[0][x];
+            float sum = mean[current];
+            double voxels = static_cast<double>(count[current]);
             for (int y = 0; y < dimy; ++y) {
                 const unsigned label = labels[y][x];
-                mean[label] = static_cast<float>(mean[label] + static_cast<double>(plane[y][x]) / static_cast<double>(count[label]));
+                if (label != current) {
+                    mean[current] = sum;
+                    current = label;
+                    sum = mean[current];
+                    voxels = static_cast<double>(count[current]);
+                }
+                sum = static_cast<float>(sum + static_cast<double>(plane[y][x]) / voxels);
             }
+            mean[current] = sum;
+        }
     }
 
     int effective = 0;

@@ -21,13 +21,14 @@
 #include <limits>
 #include <utility>
 
+#include "block.hpp"
 #include "fail.hpp"
 #include "proto2D.h"
 #include "questions.hpp"
 
 namespace {
 
-constexpr int kTableSize = 65535;          // labels 0 ... 65 534
+constexpr int kTableSize = 65535;  // labels 0 ... 65 534
 constexpr int kLastLabel = kTableSize - 1;
 
 // Neighbourhood code bits.
@@ -88,15 +89,17 @@ inline void label_pixel(unsigned code, std::ptrdiff_t nc, int* cell, int* table,
 // Whether |a - b| < t, for t already limited to 0 ... 256.
 inline bool similar(int a, int b, int t) { return (a > b ? a - b : b - a) < t; }
 
-// One labelling pass (etiq and etiq1 without their own lines).
+// One labelling pass (etiq and etiq1 without their own lines). The codes of
+// a row depend on the pixels only: they are computed first into the row's
+// label cells, where the labelling reads each code before it writes the
+// label over it.
 void labelling_pass(const unsigned char* ima, int* labels, int nr, int nc, int seuil, int* used, int* effective) {
     if (nr <= 0 || nc <= 0) {
         *used = *effective = 0;
         return;
     }
     int* table = static_cast<int*>(std::malloc(kTableSize * sizeof(int)));
-    auto* codes = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(nc)));
-    if (table == nullptr || codes == nullptr) fw::fail(1, "error ALLOC\n");
+    if (table == nullptr) fw::fail(1, "error ALLOC\n");
     // Differences lie in 0 ... 255: any threshold above 256 acts as 256.
     const int t = std::clamp(seuil, 0, 256);
     const std::ptrdiff_t width = nc;
@@ -106,24 +109,23 @@ void labelling_pass(const unsigned char* ima, int* labels, int nr, int nc, int s
     int n = 0;
     table[0] = 0;
     labels[0] = 0;
-    for (int x = 1; x < nc; ++x) codes[x] = similar(ima[x], ima[x - 1], t) ? kLeft : 0;
-    for (int x = 1; x < nc; ++x) label_pixel(codes[x], width, labels + x, table, n);
+    for (int x = 1; x < nc; ++x) labels[x] = similar(ima[x], ima[x - 1], t) ? kLeft : 0;
+    for (int x = 1; x < nc; ++x) label_pixel(static_cast<unsigned>(labels[x]), width, labels + x, table, n);
 
     for (int y = 1; y < nr; ++y) {
         // The left neighbour of a row's first pixel is the last pixel of the
         // row above: the block is scanned as one line.
         const unsigned char* p = ima + static_cast<std::ptrdiff_t>(y) * width;
+        int* row = labels + static_cast<std::ptrdiff_t>(y) * width;
         for (int x = 0; x < nc; ++x) {
             const int here = p[x], left = p[x - 1], up = p[x - width];
-            codes[x] = static_cast<unsigned char>((similar(here, up, t) ? kUp : 0) | (similar(here, left, t) ? kLeft : 0) |
-                                                  (similar(left, up, t) ? kLeftUp : 0));
+            row[x] = (similar(here, up, t) ? kUp : 0) | (similar(here, left, t) ? kLeft : 0) |
+                     (similar(left, up, t) ? kLeftUp : 0);
         }
-        int* row = labels + static_cast<std::ptrdiff_t>(y) * width;
-        for (int x = 0; x < nc; ++x) label_pixel(codes[x], width, row + x, table, n);
+        for (int x = 0; x < nc; ++x) label_pixel(static_cast<unsigned>(row[x]), width, row + x, table, n);
     }
 
     retiq(labels, nr, nc, table, n, used, effective);
-    std::free(codes);
     std::free(table);
 }
 
@@ -164,7 +166,9 @@ int reggrow_calc(reggrow_t* desc, imau1* in, imau1* out) {
                  out->nr, in->nc, in->nr);
     const int nr = in->nr, nc = in->nc;
     if (nr <= 0 || nc <= 0) return NO_ERROR;
-    int* labels = static_cast<int*>(std::calloc(static_cast<std::size_t>(nr) * static_cast<std::size_t>(nc), sizeof(int)));
+    // Every label of the plane is written by each pass before it is read.
+    int* labels = static_cast<int*>(
+        fw::allocate_block(static_cast<std::size_t>(nr) * static_cast<std::size_t>(nc) * sizeof(int), false));
     if (labels == nullptr)
         fw::fail(1, "\n>> ERREUR reggrow_calc : allocation du plan d'etiquettes (%dx%d) impossible\n", nc, nr);
     const unsigned char* source = in->pixels[0];
@@ -192,8 +196,7 @@ int reggrow_calc(reggrow_t* desc, imau1* in, imau1* out) {
     return NO_ERROR;
 }
 
-void etiq(const unsigned char* ima, int* etiquettes, int nr, int nc, int seuil, int* nb_utilisees,
-          int* nb_effectives) {
+void etiq(const unsigned char* ima, int* etiquettes, int nr, int nc, int seuil, int* nb_utilisees, int* nb_effectives) {
     // Every label of the plane is written by the pass, so the plane needs
     // no clearing first.
     std::printf("init image\n");
@@ -205,7 +208,9 @@ void etiq1(const unsigned char* ima, int* etiquettes, int nr, int nc, int seuil,
     labelling_pass(ima, etiquettes, nr, nc, seuil, nb_utilisees, nb_effectives);
 }
 
-void ordre(int code, int nc, int* cell, int* table, int* n) { label_pixel(static_cast<unsigned>(code), nc, cell, table, *n); }
+void ordre(int code, int nc, int* cell, int* table, int* n) {
+    label_pixel(static_cast<unsigned>(code), nc, cell, table, *n);
+}
 
 void retiq(int* etiquettes, int nr, int nc, int* table, int n, int* nb_utilisees, int* nb_effectives) {
     // Links go from larger to smaller labels: in increasing order, a label's
@@ -226,18 +231,23 @@ void retiq(int* etiquettes, int nr, int nc, int* table, int n, int* nb_utilisees
     *nb_effectives = maxima + 1;
 }
 
-void moyenne(const unsigned char* in, unsigned char* out, const int* etiquettes, int nr, int nc, int nb,
-             int taille_min, int* nb_gardees) {
+void moyenne(const unsigned char* in, unsigned char* out, const int* etiquettes, int nr, int nc, int nb, int taille_min,
+             int* nb_gardees) {
     const std::size_t labels = static_cast<std::size_t>(std::max(nb, 1));
     auto* count = static_cast<std::int64_t*>(std::calloc(labels, sizeof(std::int64_t)));
     auto* sum = static_cast<std::int64_t*>(std::calloc(labels, sizeof(std::int64_t)));
     auto* mean = static_cast<unsigned char*>(std::malloc(labels));
     if (count == nullptr || sum == nullptr || mean == nullptr) fail_counting("no more free space\n");
 
+    // Counted run by run: along a row the label seldom changes.
     const std::size_t total = static_cast<std::size_t>(std::max(nr, 0)) * static_cast<std::size_t>(std::max(nc, 0));
-    for (std::size_t p = 0; p < total; ++p) {
-        ++count[etiquettes[p]];
-        sum[etiquettes[p]] += in[p];
+    for (std::size_t p = 0; p < total;) {
+        const int label = etiquettes[p];
+        const std::size_t start = p;
+        std::int64_t run_sum = 0;
+        for (; p < total && etiquettes[p] == label; ++p) run_sum += in[p];
+        count[label] += static_cast<std::int64_t>(p - start);
+        sum[label] += run_sum;
     }
     // A label that owns no pixel paints nothing and is not kept, whatever
     // the minimum size.

@@ -96,7 +96,16 @@ inline Label equivalence_3(Label* table, Label a, Label b, Label c) {
 // and z (read only when the code connects them); n is the label counter.
 template <class Label>
 inline Label choose_label(unsigned code, Label l, Label u, Label z, Label* table, int& n) {
-    switch (kConnected[code & 63]) {
+    const unsigned joined = kConnected[code & 63];
+    // Inside a region the neighbours joined usually carry one same root,
+    // which every case below would give back with the table unchanged.
+    if (joined != 0) {
+        const Label r = (joined & kL) ? l : (joined & kU) ? u : z;
+        const bool same =
+            ((joined & kL) == 0 || l == r) & ((joined & kU) == 0 || u == r) & ((joined & kZ) == 0 || z == r);
+        if (same && table[r] == r) return r;
+    }
+    switch (joined) {
         case 0:
             if (n < kLastLabel) {
                 ++n;
@@ -120,76 +129,104 @@ inline Label choose_label(unsigned code, Label l, Label u, Label z, Label* table
     }
 }
 
+// Code of a voxel that is not labelled at all.
+inline constexpr unsigned kOutside = 64;
+
+// Writes into out[x] the code of every voxel x of a trace (the trace's
+// voxels, the trace before it in the plane, `up`, and the same trace of
+// the plane before, `below`; either may be missing). A loop over
+// consecutive samples, without branches, that the compiler vectorises.
+template <bool HasU, bool HasZ, class Out, class Rule>
+void trace_codes(const unsigned char* trace, const unsigned char* up, const unsigned char* below, Out* out, int dimx,
+                 const Rule& rule) {
+    auto code_of = [&](int x, bool has_l) {
+        const unsigned v = trace[x];
+        const unsigned l = has_l ? trace[x - 1] : 0;
+        unsigned code = has_l && rule.similar(v, l) ? kVoxelL : 0;
+        if constexpr (HasU) code |= rule.similar(v, up[x]) ? kVoxelU : 0;
+        if constexpr (HasZ) code |= rule.similar(v, below[x]) ? kVoxelZ : 0;
+        if constexpr (HasZ) code |= has_l && rule.similar(l, below[x]) ? kLZ : 0;
+        if constexpr (HasU && HasZ) code |= rule.similar(up[x], below[x]) ? kUZ : 0;
+        if constexpr (HasU) code |= has_l && rule.similar(up[x], l) ? kUL : 0;
+        return static_cast<Out>(rule.member(v) ? code : kOutside);
+    };
+    out[0] = code_of(0, false);
+    for (int x = 1; x < dimx; ++x) out[x] = code_of(x, true);
+}
+
 // One labelling pass of the 8-bit volume `in` into the label volume `lab`
 // (same sizes, labels of type Out). Rule gives member(v), whether a voxel
 // of value v is labelled at all (others get label 0 and take part in no
 // merge), and similar(a, b). Voxel (0, 0, 0), when a member, gets label
 // `first`, which is also where the counter starts (else label 0, counter 0).
 // Returns the counter: the last label made.
+//
+// Each plane's codes depend on the voxels only: they are computed first,
+// trace by trace, into the plane's label cells, where the scan reads each
+// code before it writes the label over it.
 template <class Label, class Out, class Rule>
 int scan(const ima3Du1& in, Out*** lab, Label* table, const Rule& rule, int first) {
     const int dimx = in.dimx, dimy = in.dimy, dimz = in.dimz;
     table[0] = 0;
     int n = 0;
-    if (rule.member(in.data[0][0][0])) {
-        n = first;
-        table[n] = static_cast<Label>(n);
-        lab[0][0][0] = static_cast<Out>(n);
-    } else {
-        lab[0][0][0] = 0;
-    }
 
-    // The voxels of column x (y = y0 ... dimy-1) of plane z, with or without
-    // an L and a Z neighbour; U exists from y = 1.
-    auto column = [&]<bool HasL, bool HasZ>(int x, int z, int y0) {
+    for (int z = 0; z < dimz; ++z) {
         unsigned char* const* plane = in.data[z];
-        unsigned char* const* below = HasZ ? in.data[z - 1] : nullptr;
         Out* const* labels = lab[z];
-        Out* const* labels_below = HasZ ? lab[z - 1] : nullptr;
-        auto voxel = [&]<bool HasU>(int y) {
-            const unsigned v = plane[y][x];
-            if (!rule.member(v)) {
-                labels[y][x] = 0;
-                return;
-            }
-            unsigned l = 0, u = 0, zv = 0, code = 0;
-            if constexpr (HasL) {
-                l = plane[y][x - 1];
-                code |= rule.similar(v, l) ? kVoxelL : 0;
-            }
-            if constexpr (HasU) {
-                u = plane[y - 1][x];
-                code |= rule.similar(v, u) ? kVoxelU : 0;
-            }
-            if constexpr (HasZ) {
-                zv = below[y][x];
-                code |= rule.similar(v, zv) ? kVoxelZ : 0;
-            }
-            if constexpr (HasL && HasZ) code |= rule.similar(l, zv) ? kLZ : 0;
-            if constexpr (HasU && HasZ) code |= rule.similar(u, zv) ? kUZ : 0;
-            if constexpr (HasU && HasL) code |= rule.similar(u, l) ? kUL : 0;
-            Label ll = 0, lu = 0, lz = 0;
-            if constexpr (HasL) ll = static_cast<Label>(labels[y][x - 1]);
-            if constexpr (HasU) lu = static_cast<Label>(labels[y - 1][x]);
-            if constexpr (HasZ) lz = static_cast<Label>(labels_below[y][x]);
-            labels[y][x] = static_cast<Out>(choose_label(code, ll, lu, lz, table, n));
-        };
-        int y = y0;
-        if (y == 0) voxel.template operator()<false>(y++);
-        for (; y < dimy; ++y) voxel.template operator()<true>(y);
-    };
-
-    for (int z = 0; z < dimz; ++z)
-        for (int x = 0; x < dimx; ++x) {
-            const int y0 = z == 0 && x == 0 ? 1 : 0;
-            if (x == 0) {
-                if (z == 0) column.template operator()<false, false>(x, z, y0);
-                else column.template operator()<false, true>(x, z, y0);
-            } else {
-                if (z == 0) column.template operator()<true, false>(x, z, y0);
-                else column.template operator()<true, true>(x, z, y0);
-            }
+        Out* const* labels_below = z > 0 ? lab[z - 1] : nullptr;
+        for (int y = 0; y < dimy; ++y) {
+            const unsigned char* up = y > 0 ? plane[y - 1] : nullptr;
+            const unsigned char* below = z > 0 ? in.data[z - 1][y] : nullptr;
+            if (y > 0 && z > 0)
+                trace_codes<true, true>(plane[y], up, below, labels[y], dimx, rule);
+            else if (y > 0)
+                trace_codes<true, false>(plane[y], up, below, labels[y], dimx, rule);
+            else if (z > 0)
+                trace_codes<false, true>(plane[y], up, below, labels[y], dimx, rule);
+            else
+                trace_codes<false, false>(plane[y], up, below, labels[y], dimx, rule);
         }
+
+        // Column x of the plane, y = y0 ... dimy-1. U is the voxel labelled
+        // just before in the column: its label is carried over.
+        auto column = [&]<bool HasL, bool HasZ>(int x, int y0) {
+            Label lu = y0 > 0 ? static_cast<Label>(labels[y0 - 1][x]) : 0;
+            for (int y = y0; y < dimy; ++y) {
+                Out* out = labels[y];
+                const auto code = static_cast<unsigned>(out[x]);
+                Label label = 0;
+                if (code != kOutside) {
+                    const Label ll = HasL ? static_cast<Label>(out[HasL ? x - 1 : x]) : 0;
+                    const Label lz = HasZ ? static_cast<Label>(labels_below[y][x]) : 0;
+                    label = choose_label(code, ll, lu, lz, table, n);
+                }
+                out[x] = static_cast<Out>(label);
+                lu = label;
+            }
+        };
+        int y0 = 0;
+        if (z == 0) {
+            // Voxel (0, 0, 0) starts the first label.
+            if (labels[0][0] != static_cast<Out>(kOutside)) {
+                n = first;
+                table[n] = static_cast<Label>(n);
+                labels[0][0] = static_cast<Out>(n);
+            } else {
+                labels[0][0] = 0;
+            }
+            y0 = 1;
+        }
+        if (z == 0)
+            column.template operator()<false, false>(0, y0);
+        else
+            column.template operator()<false, true>(0, y0);
+        for (int x = 1; x < dimx; ++x) {
+            if (z == 0)
+                column.template operator()<true, false>(x, 0);
+            else
+                column.template operator()<true, true>(x, 0);
+        }
+    }
     return n;
 }
 
