@@ -63,11 +63,12 @@ TEST_F(RegionGrowing3dTool, DialogueModesAndTheRepaintedVolume) {
 TEST_F(RegionGrowing3dTool, RefusalsComeBeforeAnyOutputFile) {
     make_volume();
     expect_refused({"none.vol", "2", "2", "3", "res.vol"}, 1, "Can't open file none.vol\n", {"res.vol"});
-    write("text.vol", "not a volume");
-    expect_refused({"text.vol", "2", "2", "3", "res.vol"}, 1, "text.vol n'est ni un volume LVF ni un fichier volume",
-                   {"res.vol"});
+    // Replies are ints before their low 8 bits are kept: beyond int, refused.
     expect_refused({"src.vol", "4294967296", "2", "3", "res.vol"}, 1,
                    "\n>> ERREUR reggr3d_lect : reponse \"4294967296\" refusee a la question \"" + kQuestions[1] +
                        "\" (entier de -2147483648 a 2147483647)\n",
+                   {"res.vol"});
+    write("text.vol", "not a volume");
+    expect_refused({"text.vol", "2", "2", "3", "res.vol"}, 1, "text.vol n'est ni un volume LVF ni un fichier volume",
                    {"res.vol"});
 }

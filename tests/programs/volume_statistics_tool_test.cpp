@@ -60,8 +60,8 @@ TEST_F(VolumeStatisticsTool, DialogueModesAndBothReports) {
 TEST_F(VolumeStatisticsTool, Refusals) {
     make_volume();
     expect_refused({"none.vol", "200"}, 1, "Can't open file none.vol\n", {"attr.txt", "vol.txt"});
-    expect_refused({"src.vol", "2147483648"}, 1,
-                   "\n>> ERREUR eval_volume_lect : reponse \"2147483648\" refusee a la question \"" + kQuestions[1] +
+    expect_refused({"src.vol", "-2147483649"}, 1,
+                   "\n>> ERREUR eval_volume_lect : reponse \"-2147483649\" refusee a la question \"" + kQuestions[1] +
                        "\" (entier de -2147483648 a 2147483647)\n",
                    {"attr.txt", "vol.txt"});
     // attr.txt cannot be created: the system's reason, then the message.

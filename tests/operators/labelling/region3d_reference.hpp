@@ -59,15 +59,15 @@ inline unsigned joined_neighbours(unsigned code) {
     return (reached[kL] ? 1u : 0u) | (reached[kU] ? 2u : 0u) | (reached[kZ] ? 4u : 0u);
 }
 
-// The labels of a volume written as the index of the first voxel (in
-// memory order) of the same label: equal for two labellings exactly when
-// they make the same partition.
+// The labels of a volume as text, each written as the index of the first
+// voxel (in memory order) of the same label: equal for two labellings
+// exactly when they make the same partition.
 template <class Labels>
-std::vector<std::size_t> canonical(const Labels& labels) {
-    std::vector<std::size_t> out(labels.size());
+std::string partition(const Labels& labels) {
+    std::string text;
     std::map<unsigned long long, std::size_t> first;
-    for (std::size_t i = 0; i < labels.size(); ++i) out[i] = first.emplace(labels[i], i).first->second;
-    return out;
+    for (std::size_t i = 0; i < labels.size(); ++i) text += std::to_string(first.emplace(labels[i], i).first->second) + " ";
+    return text;
 }
 
 }  // namespace reference
