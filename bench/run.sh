@@ -65,11 +65,24 @@ range-conversion-tool method 3 (K 40000) | range-conversion-tool big16.imw 3 400
 log-dct-tool 8 imw -> 8 imf | log-dct-tool 8 stack_1.imw stack_2.imw stack_3.imw stack_4.imw stack_5.imw stack_6.imw stack_7.imw stack_8.imw coef_1.imf coef_2.imf coef_3.imf coef_4.imf coef_5.imf coef_6.imf coef_7.imf coef_8.imf | convert-tool 1 imw of 8 | convert-tool stack_1.imw out_copy.imw |
 idct-exp-tool 8 imf -> 8 imw | idct-exp-tool 8 1 coef_1.imf coef_2.imf coef_3.imf coef_4.imf coef_5.imf coef_6.imf coef_7.imf coef_8.imf out_1.imw out_2.imw out_3.imw out_4.imw out_5.imw out_6.imw out_7.imw out_8.imw | convert-tool 1 imw of 8 | convert-tool stack_1.imw out_copy.imw |
 
+== region growing and object statistics (8192 x 8192 blobs; 256 x 256 x 256 volume) | blobs.ima vol256.vol
+region-growing-tool 1 pass (seuil 5) | region-growing-tool blobs.ima 0 5 0 0 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+region-growing-tool 3 passes (seuils 5, 8, 11) | region-growing-tool blobs.ima 2 5 3 10 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+region-growing-3d-tool 1 pass (seuil 5) | region-growing-3d-tool vol256.vol 1 5 0 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+region-growing-3d-tool 3 passes (seuils 5, 10, 15) | region-growing-3d-tool vol256.vol 3 5 5 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+volume-statistics-tool class 210 (the ball) | volume-statistics-tool vol256.vol 210 | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+volume-statistics-tool class 255 (noise voxels) | volume-statistics-tool vol256.vol 255 | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
 == median3d in memory (256 x 256 x 256) |
 median3d | median3d_bench --benchmark_format=console | | | micro
+
+== region growing and statistics in memory (4096 x 4096 blobs; 256 x 256 x 256 volumes) |
+reggrow | reggrow_bench --benchmark_format=console | | | micro
+reggr3d | reggr3d_bench --benchmark_format=console | | | micro
+eval_volume | eval_volume_bench --benchmark_format=console | | | micro
 
 == medhist in memory (4096 x 4096; image 0 noise, 1 blobs) |
 medhist | medhist_bench --benchmark_format=console | | | micro
@@ -184,4 +197,4 @@ while IFS= read -r -u 3 line; do
     awk -v k="$kib" -v px="$mem" 'BEGIN { split(px, d, "x"); printf "  %-44s %7.1f MiB   %.2f bytes per pixel above 16 MiB (limit 4.5)\n", "  peak memory", k / 1024, (k * 1024 - 16 * 1048576) / (d[1] * d[2]) }'
   fi
 done 3<<<"$table"
-rm -f copy.* out*.*
+rm -f copy.* out*.* attr.txt vol.txt

@@ -51,6 +51,14 @@ median3_xy | section-tool volumes/phantom_median3.vol 1 24 sections/phantom_medi
  | | | | (compare with the noisy sections/phantom_xy24.ras)
 median5 | median3d-tool 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol | | | 5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol
 
+== region growing and object statistics
+rg_cells | region-growing-tool samples/cells.ima 2 8 4 20 filters/cells_regions.ima | avant agregation = [0-9]+ | | thresholds 8, 12, 16 ({count} regions at 8); regions of 20 pixels or fewer 0: filters/cells_regions.ima
+rg_gradient | region-growing-tool samples/gradient.ima 1 4 0 0 filters/gradient_regions.ras | | | threshold 4 twice, the rings as flat bands: filters/gradient_regions.ras
+rg3d | region-growing-3d-tool samples/phantom.vol 2 4 4 volumes/phantom_regions.vol | nb_label_effectif: [0-9]+ | | thresholds 4 and 8: {count} regions (noise voxels stay alone): volumes/phantom_regions.vol
+rg3d_xy | section-tool volumes/phantom_regions.vol 1 24 sections/phantom_regions_xy24.ras | | | its plane 24: sections/phantom_regions_xy24.ras
+stats_ball | volume-statistics-tool samples/phantom.vol 210 | Nombre d'objets: [0-9]+ | | grey level 210 (the ball): {count} object; attr.txt, vol.txt
+stats_noise | volume-statistics-tool samples/phantom.vol 255 | Nombre d'objets: [0-9]+ | | grey level 255 (noise): {count} objects; attr.txt, vol.txt (rewritten)
+
 == filters on samples/noisy.ima (noise of +-20 and 3% impulses)
 mean5 | mean-tool samples/noisy.ima 5 5 filters/noisy_mean5.ima | | | 5x5 mean: filters/noisy_mean5.ima
 meansq5 | mean-square-tool samples/noisy.ima 5 5 filters/noisy_sq5.imf | | | 5x5 mean of squares, floats: filters/noisy_sq5.imf
