@@ -150,12 +150,11 @@ void im_distance_555(carte_distance3d_t* des, ima3Du4* vol) {
     std::printf("im_distance: parcours avant des->mask_av[0][0][0]=%d\n", des->mask_av[0][0][0]);
     const int nx = vol->dimx, ny = vol->dimy, nz = vol->dimz;
     Sample*** data = vol->data;
-    const bool scanned = nx > 5 && ny > 5 && nz > 5;
 
     Trace traces[12];
     other_traces(*des, {-2, -1}, {-2, -1}, traces);
     const Sample left1 = static_cast<Sample>(des->mask_av[2][2][1]), left2 = static_cast<Sample>(des->mask_av[2][2][0]);
-    for (int z = 2; scanned && z <= nz - 4; ++z)
+    for (int z = 2; z <= nz - 4; ++z)
         for (int y = 2; y <= ny - 4; ++y) {
             Sample* v = data[z][y];
             for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
@@ -165,7 +164,7 @@ void im_distance_555(carte_distance3d_t* des, ima3Du4* vol) {
 
     other_traces(*des, {1, 2}, {1, 2}, traces);
     const Sample right1 = static_cast<Sample>(des->mask_av[2][2][3]);
-    for (int z = nz - 4; scanned && z >= 2; --z)
+    for (int z = nz - 4; z >= 2; --z)
         for (int y = ny - 4; y >= 2; --y) {
             Sample* v = data[z][y];
             for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
