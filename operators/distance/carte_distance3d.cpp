@@ -2,15 +2,18 @@
 // trace by trace: a voxel's candidates on other traces (twelve traces of
 // four columns each, whose values are final when the trace is reached) are
 // folded into the trace first, in loops over consecutive samples that the
-// compiler vectorises, then the candidates on the trace itself are taken
-// from voxel to voxel. As in the 2D chamfer scans, "value = min(value,
-// candidates)" is exactly the smallest of the centre and the candidates.
+// compiler vectorises (in a clone for each processor, vector_clones.hpp),
+// then the candidates on the trace itself are taken from voxel to voxel.
+// As in the 2D chamfer scans, "value = min(value, candidates)" is exactly
+// the smallest of the centre and the candidates.
 
 #include "carte_distance3d.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "vector_clones.hpp"
 
 namespace {
 
@@ -54,7 +57,7 @@ struct Trace {
 };
 
 // Folds into v[2 ... nx-4] the candidates of trace s.
-void fold(Sample* __restrict v, const Sample* __restrict s, int nx, const Sample (&w)[4]) {
+DISTANCE_INLINE void fold(Sample* __restrict v, const Sample* __restrict s, int nx, const Sample (&w)[4]) {
     for (int x = 2; x <= nx - 4; ++x) {
         Sample m = v[x];
         const Sample c0 = s[x - 2] + w[0], c1 = s[x - 1] + w[1], c2 = s[x] + w[2], c3 = s[x + 1] + w[3];
@@ -66,7 +69,7 @@ void fold(Sample* __restrict v, const Sample* __restrict s, int nx, const Sample
     }
 }
 
-inline Sample lesser(Sample a, Sample b) { return b < a ? b : a; }
+DISTANCE_INLINE Sample lesser(Sample a, Sample b) { return b < a ? b : a; }
 
 // The twelve other traces of one scan: the five rows of the planes at
 // plane offsets `planes` (two of them), then the two rows at row offsets
@@ -81,6 +84,39 @@ void other_traces(const carte_distance3d_t& des, const int (&planes)[2], const i
     for (int dz : planes)
         for (int dy = -2; dy <= 2; ++dy) add(dz, dy);
     for (int dy : rows) add(0, dy);
+}
+
+// The forward scan: the traces of planes 2 ... nz-4, rows 2 ... ny-4 in
+// increasing order, each folded with the twelve traces before it, then
+// taking its own columns x-1 and x-2 (weights left1, left2) from left to
+// right.
+WITH_AVX2_CLONE void forward_scan(Sample*** data, int nx, int ny, int nz, const Trace (&traces)[12], Sample left1,
+                                  Sample left2) {
+    for (int z = 2; z <= nz - 4; ++z)
+        for (int y = 2; y <= ny - 4; ++y) {
+            Sample* v = data[z][y];
+            for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
+            Sample second = v[0], first = v[1];  // the results two and one samples back
+            for (int x = 2; x <= nx - 4; ++x) {
+                const Sample value = lesser(lesser(v[x], second + left2), first + left1);
+                v[x] = value;
+                second = first;
+                first = value;
+            }
+        }
+}
+
+// The backward scan: the same traces in decreasing order, each folded with
+// the twelve traces after it, then taking its own column x+1 (weight
+// right1) from right to left.
+WITH_AVX2_CLONE void backward_scan(Sample*** data, int nx, int ny, int nz, const Trace (&traces)[12], Sample right1) {
+    for (int z = nz - 4; z >= 2; --z)
+        for (int y = ny - 4; y >= 2; --y) {
+            Sample* v = data[z][y];
+            for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
+            Sample next = v[nx - 3];
+            for (int x = nx - 4; x >= 2; --x) next = v[x] = lesser(v[x], next + right1);
+        }
 }
 
 }  // namespace
@@ -151,25 +187,18 @@ void im_distance_555(carte_distance3d_t* des, ima3Du4* vol) {
     const int nx = vol->dimx, ny = vol->dimy, nz = vol->dimz;
     Sample*** data = vol->data;
 
+    // A volume of 5 or fewer samples, traces or planes has no voxel to scan.
+    const bool scanned = nx > 5 && ny > 5 && nz > 5;
+
     Trace traces[12];
     other_traces(*des, {-2, -1}, {-2, -1}, traces);
-    const Sample left1 = static_cast<Sample>(des->mask_av[2][2][1]), left2 = static_cast<Sample>(des->mask_av[2][2][0]);
-    for (int z = 2; z <= nz - 4; ++z)
-        for (int y = 2; y <= ny - 4; ++y) {
-            Sample* v = data[z][y];
-            for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
-            for (int x = 2; x <= nx - 4; ++x) v[x] = lesser(v[x], lesser(v[x - 1] + left1, v[x - 2] + left2));
-        }
+    if (scanned)
+        forward_scan(data, nx, ny, nz, traces, static_cast<Sample>(des->mask_av[2][2][1]),
+                     static_cast<Sample>(des->mask_av[2][2][0]));
     std::printf("fin parcour avant\n");
 
     other_traces(*des, {1, 2}, {1, 2}, traces);
-    const Sample right1 = static_cast<Sample>(des->mask_av[2][2][3]);
-    for (int z = nz - 4; z >= 2; --z)
-        for (int y = ny - 4; y >= 2; --y) {
-            Sample* v = data[z][y];
-            for (const Trace& t : traces) fold(v, data[z + t.dz][y + t.dy], nx, t.w);
-            for (int x = nx - 4; x >= 2; --x) v[x] = lesser(v[x], v[x + 1] + right1);
-        }
+    if (scanned) backward_scan(data, nx, ny, nz, traces, static_cast<Sample>(des->mask_av[2][2][3]));
 }
 
 }  // extern "C"

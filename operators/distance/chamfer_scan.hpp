@@ -20,10 +20,15 @@
 // the two scans above. Each row is done in two passes: first the ten
 // candidates of the two rows already finished, a loop without dependencies
 // between pixels that the compiler vectorises, then the two candidates of
-// the row itself, from pixel to pixel.
+// the row itself, from pixel to pixel, with the two previous results held
+// in registers and only one addition and one minimum waiting for the
+// previous pixel. The functions are inlined into the callers' clones
+// (vector_clones.hpp).
 #pragma once
 
 #include <cstddef>
+
+#include "vector_clones.hpp"
 
 namespace chamfer {
 
@@ -50,7 +55,7 @@ struct Mask {
 // instructions make, so that the loops below vectorise without relaxed
 // floating-point rules.
 template <class T>
-inline T lesser(T a, T b) {
+DISTANCE_INLINE T lesser(T a, T b) {
     return b < a ? b : a;
 }
 
@@ -60,7 +65,7 @@ namespace detail {
 // one row away, and `far`, two rows away (above in the forward scan, below
 // in the backward scan).
 template <class T>
-void fold_rows(T* __restrict row, const T* __restrict near, const T* __restrict far, std::size_t nc,
+DISTANCE_INLINE void fold_rows(T* __restrict row, const T* __restrict near, const T* __restrict far, std::size_t nc,
                const Mask<T>& w) {
     for (std::size_t j = 2; j + 2 < nc; ++j) {
         T m = row[j];
@@ -84,19 +89,29 @@ void fold_rows(T* __restrict row, const T* __restrict near, const T* __restrict 
 // row after row), in place. Planes narrower or lower than 5 are left as
 // they are.
 template <class T>
-void scan(T* plane, std::size_t nc, std::size_t nr, const Mask<T>& w) {
+DISTANCE_INLINE void scan(T* plane, std::size_t nc, std::size_t nr, const Mask<T>& w) {
     if (nc < 5 || nr < 5) return;
     for (std::size_t i = 2; i + 2 < nr; ++i) {
         T* row = plane + i * nc;
         detail::fold_rows(row, row - nc, row - 2 * nc, nc, w);
-        for (std::size_t j = 2; j + 2 < nc; ++j)
-            row[j] = lesser(row[j], lesser(row[j - 1] + w.row1, row[j - 2] + w.row2));
+        T second = row[0], first = row[1];  // the results two and one pixels back
+        for (std::size_t j = 2; j + 2 < nc; ++j) {
+            const T value = lesser(lesser(row[j], second + w.row2), first + w.row1);
+            row[j] = value;
+            second = first;
+            first = value;
+        }
     }
     for (std::size_t i = nr - 3; i >= 2; --i) {
         T* row = plane + i * nc;
         detail::fold_rows(row, row + nc, row + 2 * nc, nc, w);
-        for (std::size_t j = nc - 3; j >= 2; --j)
-            row[j] = lesser(row[j], lesser(row[j + 1] + w.row1, row[j + 2] + w.row2));
+        T second = row[nc - 1], first = row[nc - 2];
+        for (std::size_t j = nc - 3; j >= 2; --j) {
+            const T value = lesser(lesser(row[j], second + w.row2), first + w.row1);
+            row[j] = value;
+            second = first;
+            first = value;
+        }
     }
 }
 
@@ -104,7 +119,7 @@ void scan(T* plane, std::size_t nc, std::size_t nr, const Mask<T>& w) {
 // is narrower or lower than 5): the scans never visit it, and their result
 // there is 0.
 template <class T>
-void clear_frame(T* plane, std::size_t nc, std::size_t nr) {
+inline void clear_frame(T* plane, std::size_t nc, std::size_t nr) {
     if (nc < 5 || nr < 5) {
         for (std::size_t k = 0; k < nc * nr; ++k) plane[k] = T(0);
         return;

@@ -13,6 +13,7 @@
 #include "chamfer_scan.hpp"
 #include "fail.hpp"
 #include "proto2D.h"
+#include "vector_clones.hpp"
 
 namespace {
 
@@ -34,6 +35,9 @@ constexpr chamfer::Mask<float> kMask{
     .knight_column = kC,
 };
 
+// Both scans over the propagation plane, in a clone for each processor.
+WITH_AVX2_CLONE void scan_plane(float* plane, std::size_t nc, std::size_t nr) { chamfer::scan(plane, nc, nr, kMask); }
+
 // The whole computation: the coefficients and sizes printed, the output
 // filled with the distance map.
 void distance(imau1 in, imafl* out) {
@@ -45,7 +49,7 @@ void distance(imau1 in, imafl* out) {
     const unsigned char* binary = in.pixels[0];
     float* plane = out->pixels[0];
     for (std::size_t k = 0; k < nc * nr; ++k) plane[k] = binary[k] != 0 ? chamfer::kInfinity<float> : 0.0f;
-    chamfer::scan(plane, nc, nr, kMask);
+    scan_plane(plane, nc, nr);
     chamfer::clear_frame(plane, nc, nr);
 
     std::printf("\nFIN IMAGE DE DISTANCE: \n\n");

@@ -20,6 +20,7 @@
 #include "pixel_traits.hpp"
 #include "proto2D.h"
 #include "questions.hpp"
+#include "vector_clones.hpp"
 
 namespace {
 
@@ -104,6 +105,11 @@ Scales scales(float L) {
 
 bool accepted_L(float L) { return L >= kSmallestL && L <= kLargestL; }
 
+// Both scans over the propagation plane, in a clone for each processor.
+WITH_AVX2_CLONE void scan_plane(int* plane, std::size_t nc, std::size_t nr, const chamfer::Mask<int>& mask) {
+    chamfer::scan(plane, nc, nr, mask);
+}
+
 // The whole computation: weights and sizes printed, *out filled with the
 // rescaled distances.
 void distance(imau1 in, imau1* out, float L, int n) {
@@ -132,7 +138,7 @@ void distance(imau1 in, imau1* out, float L, int n) {
     const std::size_t count = nc * nr;
     const unsigned char* binary = in.pixels[0];
     for (std::size_t k = 0; k < count; ++k) plane[k] = binary[k] != 0 ? kInfinity : 0;
-    chamfer::scan(plane, nc, nr, mask);
+    scan_plane(plane, nc, nr, mask);
     chamfer::clear_frame(plane, nc, nr);
 
     // Every result lies in 0 ... 20000: one table entry per value.
