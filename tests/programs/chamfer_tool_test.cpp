@@ -1,7 +1,9 @@
-// chamfer-tool end to end: its dialogue in the three modes, the float map it
-// writes, and its refusals before any output file.
+// chamfer-tool end to end: its dialogue in the three modes, the lines it
+// prints, the map of one zero pixel by eye, and its refusals before any
+// output file.
 
 #include <bit>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,43 +21,36 @@ const std::vector<std::string> kQuestions = {
 
 class ChamferTool : public ProgramTest {
 protected:
-    ChamferTool() : ProgramTest("chamfer-tool") {}
-    // 7 x 6 of 200 with one 0 at column 3, row 2.
-    void make_image() const {
-        std::string pixels(42, static_cast<char>(200));
-        pixels[2 * 7 + 3] = 0;
-        write("img.dim", "7 6");
+    ChamferTool() : ProgramTest("chamfer-tool") {
+        std::string pixels(81, static_cast<char>(200));  // 9 x 9 of 200 but a 0 at the centre
+        pixels[4 * 9 + 4] = 0;
+        write("img.dim", "9 9");
         write("img.ima", pixels);
     }
 };
 
-// The map as an imf file holds it: big-endian floats, 0 on the two-pixel
-// frame, the interior (columns 2 ... 4, rows 2 ... 3) one mask step from
-// the zero pixel.
-std::string expected_map() {
-    std::vector<float> map(42, 0.0f);
-    const float interior[2][3] = {{1.0f, 0.0f, 1.0f}, {1.4142135f, 1.0f, 1.4142135f}};
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) map[static_cast<std::size_t>(y + 2) * 7 + x + 2] = interior[y][x];
-    std::string bytes;
-    for (float v : map) bytes += be32(std::bit_cast<unsigned>(v));
-    return bytes;
-}
-
 }  // namespace
 
-TEST_F(ChamferTool, DialogueModesAndTheFloatMap) {
-    make_image();
+TEST_F(ChamferTool, DialogueModesLinesAndMap) {
     const Outcome automatic = expect_dialogue_modes(kQuestions, {"img.ima", "map.imf"}, {"map.imf", "map.dim"});
     EXPECT_EQ(automatic.err, "");
-    EXPECT_NE(automatic.out.find("largeur= 7  hauteur= 6\n\nFIN IMAGE DE DISTANCE: \n\n"), std::string::npos);
+    EXPECT_NE(automatic.out.find("\nCoefficients reels du masque 5x5 de Chanfrein (Maillage Carre)\n"
+                                 "A=1.000000  B=1.414214  C=2.236068\nlargeur= 9  hauteur= 9\n\nFIN IMAGE DE DISTANCE: \n\n"),
+              std::string::npos);
+    // Every interior pixel is one mask step from the centre; the two-pixel frame is 0.
     ASSERT_EQ(run({"img.ima", "map.imf"}).status, 0);
-    EXPECT_EQ(read("map.dim"), "7 6");
-    EXPECT_EQ(read("map.imf"), expected_map());
+    const float by_offset[3][3] = {{0.0f, 1.0f, 2.0f}, {1.0f, 1.4142135f, 2.236068f}, {2.0f, 2.236068f, 2.828427f}};
+    std::string map;
+    for (int k = 0; k < 81; ++k) {
+        const int x = k % 9, y = k / 9;
+        const bool frame = x < 2 || y < 2 || x > 6 || y > 6;
+        map += be32(std::bit_cast<unsigned>(frame ? 0.0f : by_offset[std::abs(y - 4)][std::abs(x - 4)]));
+    }
+    EXPECT_EQ(read("map.dim"), "9 9");
+    EXPECT_EQ(read("map.imf"), map);
 }
 
 TEST_F(ChamferTool, RefusalsComeBeforeAnyOutputFile) {
-    make_image();
     write("wide.dim", "2 1");
     write("wide.imw", be16(1) + be16(0));
     expect_refused({"wide.imw", "map.imf"}, 1,
