@@ -56,20 +56,13 @@ struct Trace {
     Sample w[4];
 };
 
+DISTANCE_INLINE Sample lesser(Sample a, Sample b) { return b < a ? b : a; }
+
 // Folds into v[2 ... nx-4] the candidates of trace s.
 DISTANCE_INLINE void fold(Sample* __restrict v, const Sample* __restrict s, int nx, const Sample (&w)[4]) {
-    for (int x = 2; x <= nx - 4; ++x) {
-        Sample m = v[x];
-        const Sample c0 = s[x - 2] + w[0], c1 = s[x - 1] + w[1], c2 = s[x] + w[2], c3 = s[x + 1] + w[3];
-        m = c0 < m ? c0 : m;
-        m = c1 < m ? c1 : m;
-        m = c2 < m ? c2 : m;
-        m = c3 < m ? c3 : m;
-        v[x] = m;
-    }
+    for (int x = 2; x <= nx - 4; ++x)
+        v[x] = lesser(lesser(lesser(lesser(v[x], s[x - 2] + w[0]), s[x - 1] + w[1]), s[x] + w[2]), s[x + 1] + w[3]);
 }
-
-DISTANCE_INLINE Sample lesser(Sample a, Sample b) { return b < a ? b : a; }
 
 // The twelve other traces of one scan: the five rows of the planes at
 // plane offsets `planes` (two of them), then the two rows at row offsets
