@@ -73,6 +73,12 @@ region-growing-3d-tool 3 passes (seuils 5, 10, 15) | region-growing-3d-tool vol2
 volume-statistics-tool class 210 (the ball) | volume-statistics-tool vol256.vol 210 | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 volume-statistics-tool class 255 (noise voxels) | volume-statistics-tool vol256.vol 255 | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 
+== distance maps (8192 x 8192 binary image; 256 x 256 x 256 binary volume) | blobs_mask.ima objects256.vol
+chamfer-tool -> imf | chamfer-tool blobs_mask.ima out.imf | convert-tool ima->ima | convert-tool blobs_mask.ima out_copy.ima |
+distance-image-tool L 1, n 10 | distance-image-tool blobs_mask.ima 1 10 out.ima | convert-tool ima->ima | convert-tool blobs_mask.ima out_copy.ima |
+distance-image-tool L 2, n 100 | distance-image-tool blobs_mask.ima 2 100 out.ima | convert-tool ima->ima | convert-tool blobs_mask.ima out_copy.ima |
+distance3d-tool -> 64-bit volume | distance3d-tool objects256.vol out.vol | read + write (convert) | volume-convert-tool objects256.vol out_copy.vol |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
@@ -83,6 +89,11 @@ median3d | median3d_bench --benchmark_format=console | | | micro
 reggrow | reggrow_bench --benchmark_format=console | | | micro
 reggr3d | reggr3d_bench --benchmark_format=console | | | micro
 eval_volume | eval_volume_bench --benchmark_format=console | | | micro
+
+== distance maps in memory (4096 x 4096 images; 128^3 and 256^3 volumes) |
+chanfrein_imafl | chanfrein_imafl_bench --benchmark_format=console | | | micro
+distance_imau1 | distance_imau1_bench --benchmark_format=console | | | micro
+carte_distance3d | carte_distance3d_bench --benchmark_format=console | | | micro
 
 == medhist in memory (4096 x 4096; image 0 noise, 1 blobs) |
 medhist | medhist_bench --benchmark_format=console | | | micro

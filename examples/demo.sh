@@ -51,6 +51,12 @@ median3_xy | section-tool volumes/phantom_median3.vol 1 24 sections/phantom_medi
  | | | | (compare with the noisy sections/phantom_xy24.ras)
 median5 | median3d-tool 5 5 1 samples/phantom.vol volumes/phantom_median5x5x1.vol | | | 5x5x1 window (within each plane): volumes/phantom_median5x5x1.vol
 
+== distance maps: the cells of labels/cells_4.ima (label 0 is the ground) and samples/objects.vol
+chamfer | chamfer-tool labels/cells_4.ima filters/cells_chamfer.imf | | | chamfer distance of every cell pixel to the ground, floats: filters/cells_chamfer.imf
+distance1 | distance-image-tool labels/cells_4.ima 1 10 filters/cells_distance.ras | | | optimised masks, square pixels (L 1, n 10), 0 ... 255: filters/cells_distance.ras
+distance2 | distance-image-tool labels/cells_4.ima 2 10 filters/cells_distance_l2.ras | | | the same cells taken as pixels twice as wide as high (L 2): filters/cells_distance_l2.ras
+distance3d | distance3d-tool samples/objects.vol volumes/objects_distance.vol | | | distances inside the ball and the tube, 65 a voxel step, 64-bit volume file: volumes/objects_distance.vol
+
 == region growing and object statistics
 rg_cells | region-growing-tool samples/cells.ima 2 8 4 20 filters/cells_regions.ima | avant agregation = [0-9]+ | | thresholds 8, 12, 16 ({count} regions at 8); regions of 20 pixels or fewer 0: filters/cells_regions.ima
 rg_gradient | region-growing-tool samples/gradient.ima 1 4 0 0 filters/gradient_regions.ras | | | threshold 4 twice, the rings as flat bands: filters/gradient_regions.ras
