@@ -26,11 +26,12 @@ function(add_tool name)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
-# add_operator(module [TOOL program] [LIBS ...] [TOOL_LIBS ...])
+# add_operator(module [TOOL program ...] [LIBS ...] [TOOL_LIBS ...])
 # Registers a whole operator module in one call, from the folder of its
 # family (operators/<family>/), by convention:
 #   library    operators/<family>/<module>.cpp and <module>.h -> target <module>
-#   program    programs/<program>/main.cpp                     -> build/bin/<program>
+#   programs   programs/<program>/main.cpp                     -> build/bin/<program>
+#              (one per program named after TOOL: a module may drive several)
 #   tests      tests/operators/<family>/<module>_test.cpp      -> target <module>_test
 #              tests/programs/<program, '-' as '_'>_test.cpp   -> target <program>_test
 #   benchmark  bench/<family>/<module>_bench.cpp               -> build/bench/<module>_bench
@@ -41,18 +42,20 @@ endfunction()
 # skipped; they are created by tests/ and bench/ from the list this call
 # records.
 function(add_operator module)
-  cmake_parse_arguments(O "" "TOOL" "LIBS;TOOL_LIBS" ${ARGN})
+  cmake_parse_arguments(O "" "" "TOOL;LIBS;TOOL_LIBS" ${ARGN})
   get_filename_component(family ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   add_module(${module} SOURCES ${module}.cpp LIBS framework ${O_LIBS} HEADERS ${module}.h)
-  if(O_TOOL)
-    add_tool(${O_TOOL} SOURCES ${PROJECT_SOURCE_DIR}/programs/${O_TOOL}/main.cpp LIBS cycle ${module} ${O_TOOL_LIBS})
-  endif()
+  foreach(tool IN LISTS O_TOOL)
+    add_tool(${tool} SOURCES ${PROJECT_SOURCE_DIR}/programs/${tool}/main.cpp LIBS cycle ${module} ${O_TOOL_LIBS})
+  endforeach()
+  string(REPLACE ";" "," tools "${O_TOOL}")
   string(REPLACE ";" "," tool_libs "${O_TOOL_LIBS}")
-  set_property(GLOBAL APPEND PROPERTY IMSUITE_OPERATORS "${family}/${module}/${O_TOOL}/${tool_libs}")
+  set_property(GLOBAL APPEND PROPERTY IMSUITE_OPERATORS "${family}/${module}/${tools}/${tool_libs}")
 endfunction()
 
-# Calls fn(family module tool tool_libs) for every module registered by
-# add_operator (tool_libs: the other modules its program chains, a list).
+# Calls fn(family module tools tool_libs) for every module registered by
+# add_operator (tools: its programs, a list; tool_libs: the other modules
+# its programs chain, a list).
 macro(foreach_operator fn)
   get_property(_operators GLOBAL PROPERTY IMSUITE_OPERATORS)
   foreach(_entry IN LISTS _operators)
@@ -61,6 +64,7 @@ macro(foreach_operator fn)
     list(GET _parts 1 _module)
     list(GET _parts 2 _tool)
     list(GET _parts 3 _tool_libs)
+    string(REPLACE "," ";" _tool "${_tool}")
     string(REPLACE "," ";" _tool_libs "${_tool_libs}")
     cmake_language(CALL ${fn} "${_family}" "${_module}" "${_tool}" "${_tool_libs}")
   endforeach()
