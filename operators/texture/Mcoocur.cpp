@@ -46,43 +46,69 @@ inline double x_log10_x(Wide n) {
 
 inline int square(int v) { return v * v; }
 
+// The scalar running sums of a GlcmData, as a local record that the
+// compiler keeps in registers along a slab (the matrix and the histogram
+// stay in memory; writes to them could otherwise alias the sums).
+struct Sums {
+    int N;
+    Wide Scon, Sdir;
+    double S;
+    Wide T, Shom;
+    double Slh;
+    Wide Ssa, Suni;
+
+    explicit Sums(const GlcmData& d)
+        : N(d.N), Scon(d.Scon), Sdir(d.Sdir), S(d.S), T(d.T), Shom(d.Shom), Slh(d.Slh), Ssa(d.Ssa), Suni(d.Suni) {}
+    void store(GlcmData& d) const {
+        d.N = N;
+        d.Scon = Scon;
+        d.Sdir = Sdir;
+        d.S = S;
+        d.T = T;
+        d.Shom = Shom;
+        d.Slh = Slh;
+        d.Ssa = Ssa;
+        d.Suni = Suni;
+    }
+};
+
 // The running sums of feature F when cell (a, b) goes from old to now.
 // Unsigned 64-bit arithmetic wraps on the way, but every sum ends at its
 // true value, which fits.
 template <int F>
-inline void update(int a, int b, Count old, Count now, GlcmData& d) {
+inline void update(int a, int b, Count old, Count now, Sums& s, GlcmData& d) {
     const Wide delta = static_cast<Wide>(now) - static_cast<Wide>(old);  // modulo 2^64
     if constexpr (F == MCOOCUR_CONTRAST) {
-        d.Scon += static_cast<Wide>(square(a - b)) * delta;
+        s.Scon += static_cast<Wide>(square(a - b)) * delta;
     } else if constexpr (F == MCOOCUR_DIRECTIVITY) {
-        if (a == b) d.Sdir += delta;
+        s.Sdir += delta * static_cast<Wide>(a == b);  // no branch: a == b is frequent and irregular
     } else if constexpr (F == MCOOCUR_ENTROPY) {
-        if (now != 0) {
-            d.S += x_log10_x(now);
-            d.T += now;
-        }
-        if (old != 0) {
-            d.S -= x_log10_x(old);
-            d.T -= old;
-        }
+        // The new cell's term replaces the old one's, in one addition.
+        s.S += x_log10_x(now) - x_log10_x(old);
+        s.T += delta;
     } else if constexpr (F == MCOOCUR_HOMOGENEITY) {
-        d.Shom += static_cast<Wide>(now) * now - static_cast<Wide>(old) * old;
+        s.Shom += static_cast<Wide>(now) * now - static_cast<Wide>(old) * old;
     } else if constexpr (F == MCOOCUR_LOCAL_HOMOGENEITY) {
-        d.Slh += static_cast<double>(static_cast<long long>(now) - static_cast<long long>(old)) /
+        s.Slh += static_cast<double>(static_cast<long long>(now) - static_cast<long long>(old)) /
                  static_cast<double>(square(a - b) + 1);
     } else if constexpr (F == MCOOCUR_SUM_AVERAGE) {
-        d.Ssa += static_cast<Wide>(a + b) * delta;
+        s.Ssa += static_cast<Wide>(a + b) * delta;
     } else if constexpr (F == MCOOCUR_SUM_ENTROPY) {
-        d.h[a + b] += delta;
+        Wide& h = d.h[a + b];
+        const bool was = h != 0;
+        h += delta;
+        if (was != (h != 0)) d.h_nonzero[(a + b) >> 6] ^= Wide{1} << ((a + b) & 63);
     } else if constexpr (F == MCOOCUR_UNIFORMITY) {
-        if (a == b) d.Suni += static_cast<Wide>(now) * now - static_cast<Wide>(old) * old;
+        s.Suni += (static_cast<Wide>(now) * now - static_cast<Wide>(old) * old) * static_cast<Wide>(a == b);
     }
     // Correlation keeps no sum.
 }
 
 template <int F>
 void update_op(int a, int b, unsigned int old, unsigned int now, GlcmData* d) {
-    update<F>(a, b, old, now, *d);
+    Sums s(*d);
+    update<F>(a, b, old, now, s, *d);
+    s.store(*d);
 }
 
 using Real = long double;
@@ -101,11 +127,14 @@ Real entropy(const GlcmData* d) {
 Real homogeneity(const GlcmData* d) { return static_cast<Real>(d->Shom) / d->N; }
 Real local_homogeneity(const GlcmData* d) { return static_cast<Real>(d->Slh) / d->N; }
 Real sum_average(const GlcmData* d) { return static_cast<Real>(d->Ssa) / d->N; }
-// The terms h log10 h in double precision (tabulated), summed in extended.
+// The terms h log10 h of the non-zero bins in increasing order (found
+// through the bit map), in double precision (tabulated), summed in
+// extended.
 Real sum_entropy(const GlcmData* d) {
     Real sum = 0;
-    for (Wide h : d->h)
-        if (h != 0) sum += x_log10_x(h);
+    for (int word = 0; word < 8; ++word)
+        for (Wide bits = d->h_nonzero[word]; bits != 0; bits &= bits - 1)
+            sum += x_log10_x(d->h[word * 64 + __builtin_ctzll(bits)]);
     return sum / d->N;
 }
 Real uniformity(const GlcmData* d) { return static_cast<Real>(d->Suni) / (static_cast<Real>(d->N) * d->N); }
@@ -120,18 +149,22 @@ unsigned selection(const Mcoocur_t& desc) {
     return mask;
 }
 
+inline void count_cells(Count old, Count now, Sums& s) {
+    s.N += static_cast<int>(old == 0 && now != 0) - static_cast<int>(old != 0 && now == 0);
+}
+
 // Every selected update, in table order, inlined: the branches test bits
 // that do not change during a computation.
-inline void update_selected(unsigned mask, int a, int b, Count old, Count now, GlcmData& d) {
-    if (mask & bit(MCOOCUR_CONTRAST)) update<MCOOCUR_CONTRAST>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_DIRECTIVITY)) update<MCOOCUR_DIRECTIVITY>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_ENTROPY)) update<MCOOCUR_ENTROPY>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_HOMOGENEITY)) update<MCOOCUR_HOMOGENEITY>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_LOCAL_HOMOGENEITY)) update<MCOOCUR_LOCAL_HOMOGENEITY>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_SUM_AVERAGE)) update<MCOOCUR_SUM_AVERAGE>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_SUM_ENTROPY)) update<MCOOCUR_SUM_ENTROPY>(a, b, old, now, d);
-    if (mask & bit(MCOOCUR_UNIFORMITY)) update<MCOOCUR_UNIFORMITY>(a, b, old, now, d);
-    d.N += static_cast<int>(old == 0 && now != 0) - static_cast<int>(old != 0 && now == 0);
+inline void update_selected(unsigned mask, int a, int b, Count old, Count now, Sums& s, GlcmData& d) {
+    if (mask & bit(MCOOCUR_CONTRAST)) update<MCOOCUR_CONTRAST>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_DIRECTIVITY)) update<MCOOCUR_DIRECTIVITY>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_ENTROPY)) update<MCOOCUR_ENTROPY>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_HOMOGENEITY)) update<MCOOCUR_HOMOGENEITY>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_LOCAL_HOMOGENEITY)) update<MCOOCUR_LOCAL_HOMOGENEITY>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_SUM_AVERAGE)) update<MCOOCUR_SUM_AVERAGE>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_SUM_ENTROPY)) update<MCOOCUR_SUM_ENTROPY>(a, b, old, now, s, d);
+    if (mask & bit(MCOOCUR_UNIFORMITY)) update<MCOOCUR_UNIFORMITY>(a, b, old, now, s, d);
+    count_cells(old, now, s);
 }
 
 double seconds_since(const timeval& start) {
@@ -156,8 +189,10 @@ public:
                 const unsigned char* second = v_[z + dz_][y + dy_] + dx_;
                 for (int x = 0; x < wx_; ++x) ++d_.M[first[x]][second[x]];
             }
+        Sums s(d_);
         for (int a = 0; a < 256; ++a)
-            for (int b = 0; b < 256; ++b) update_selected(mask_, a, b, 0, d_.M[a][b], d_);
+            for (int b = 0; b < 256; ++b) update_selected(mask_, a, b, 0, d_.M[a][b], s, d_);
+        s.store(d_);
     }
 
     // One voxel along the columns, rows or planes; `forward` towards larger
@@ -165,29 +200,29 @@ public:
     // enters is put in.
     void step_x(bool forward) {
         if (forward) {
-            column(x0_, -1);
-            column(x0_ + wx_, +1);
+            column<-1>(x0_);
+            column<+1>(x0_ + wx_);
             ++x0_;
         } else {
-            column(x0_ + wx_ - 1, -1);
-            column(x0_ - 1, +1);
+            column<-1>(x0_ + wx_ - 1);
+            column<+1>(x0_ - 1);
             --x0_;
         }
     }
     void step_y(bool forward) {
         if (forward) {
-            row(y0_, -1);
-            row(y0_ + wy_, +1);
+            row<-1>(y0_);
+            row<+1>(y0_ + wy_);
             ++y0_;
         } else {
-            row(y0_ + wy_ - 1, -1);
-            row(y0_ - 1, +1);
+            row<-1>(y0_ + wy_ - 1);
+            row<+1>(y0_ - 1);
             --y0_;
         }
     }
     void step_z() {
-        plane(z0_, -1);
-        plane(z0_ + wz_, +1);
+        plane<-1>(z0_);
+        plane<+1>(z0_ + wz_);
         ++z0_;
     }
 
@@ -196,30 +231,42 @@ public:
     int z0() const { return z0_; }
 
 private:
-    inline void pair(const unsigned char* first, const unsigned char* second, int x, int delta) {
+    // One pair out (Delta -1) or in (+1); Delta known at compile time lets
+    // the compiler simplify the updates (now^2 - old^2 becomes 2 old + 1).
+    template <int Delta>
+    inline void pair(const unsigned char* first, const unsigned char* second, int x, Sums& s) {
         const int a = first[x], b = second[x];
         Count& cell = d_.M[a][b];
-        const Count old = cell;
-        cell = old + static_cast<Count>(delta);
-        update_selected(mask_, a, b, old, cell, d_);
+        const Count old = cell, now = old + static_cast<Count>(Delta);
+        cell = now;
+        update_selected(mask_, a, b, old, now, s, d_);
     }
-    void column(int x, int delta) {
+    template <int Delta>
+    void column(int x) {
+        Sums s(d_);
         for (int z = z0_; z < z0_ + wz_; ++z)
-            for (int y = y0_; y < y0_ + wy_; ++y) pair(v_[z][y], v_[z + dz_][y + dy_] + dx_, x, delta);
+            for (int y = y0_; y < y0_ + wy_; ++y) pair<Delta>(v_[z][y], v_[z + dz_][y + dy_] + dx_, x, s);
+        s.store(d_);
     }
-    void row(int y, int delta) {
+    template <int Delta>
+    void row(int y) {
+        Sums s(d_);
         for (int z = z0_; z < z0_ + wz_; ++z) {
             const unsigned char* first = v_[z][y];
             const unsigned char* second = v_[z + dz_][y + dy_] + dx_;
-            for (int x = x0_; x < x0_ + wx_; ++x) pair(first, second, x, delta);
+            for (int x = x0_; x < x0_ + wx_; ++x) pair<Delta>(first, second, x, s);
         }
+        s.store(d_);
     }
-    void plane(int z, int delta) {
+    template <int Delta>
+    void plane(int z) {
+        Sums s(d_);
         for (int y = y0_; y < y0_ + wy_; ++y) {
             const unsigned char* first = v_[z][y];
             const unsigned char* second = v_[z + dz_][y + dy_] + dx_;
-            for (int x = x0_; x < x0_ + wx_; ++x) pair(first, second, x, delta);
+            for (int x = x0_; x < x0_ + wx_; ++x) pair<Delta>(first, second, x, s);
         }
+        s.store(d_);
     }
 
     GlcmData& d_;
@@ -360,7 +407,9 @@ void initGlcmData(GlcmData* data) { std::memset(data, 0, sizeof *data); }
 void valueUpdateGlcmData(int a, int b, unsigned int old, unsigned int now, GlcmData* data, const Mcoocur_t* desc) {
     for (int i = 0; i < MCOOCUR_NB_ATTRIBUTES; ++i)
         if (desc->selected[i] != 0) attributes[i].update(a, b, old, now, data);
-    data->N += static_cast<int>(old == 0 && now != 0) - static_cast<int>(old != 0 && now == 0);
+    Sums s(*data);
+    count_cells(old, now, s);
+    s.store(*data);
 }
 
 void pixelUpdateGlcmData(int x, int y, int z, int delta, GlcmData* data, const ima3Du1* in, const Mcoocur_t* desc) {

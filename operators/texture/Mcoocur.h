@@ -64,6 +64,7 @@ typedef struct GlcmData {
     unsigned long long Ssa;    /* sum of (a+b) M[a][b] */
     unsigned long long h[511]; /* h[k]: sum of M[a][b] over a + b = k */
     unsigned long long Suni;   /* sum of M[a][a]^2 */
+    unsigned long long h_nonzero[8]; /* bit k % 64 of word k / 64: h[k] != 0 */
 } GlcmData;
 
 /* One feature: its name, its short name (used in file names), the update of
