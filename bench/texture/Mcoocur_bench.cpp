@@ -91,9 +91,9 @@ void BM_FromScratch(benchmark::State& state) {
                         h[k] = 0;
                     }
                     const long double n = static_cast<long double>(cells.size());
-                    const long double values[] = {con / n, NAN, dir / n,
-                                                  n == 1 ? 0 : 1 - (s - t * std::log10(n)) / (n * std::log10(n)),
-                                                  hom / n, lho / n, sav / n, sen / n, uni / (n * n)};
+                    const long double ent = n == 1 ? 0 : 1 - (s - t * std::log10(n)) / (n * std::log10(n));
+                    const long double values[] = {con / n, NAN,     dir / n, ent,          hom / n,
+                                                  lho / n, sav / n, sen / n, uni / (n * n)};
                     for (int i = 0; i < MCOOCUR_NB_ATTRIBUTES; ++i)
                         out[i]->data[z0 + half][y0 + half][x0 + half] = static_cast<double>(values[i]);
                     cells.clear();

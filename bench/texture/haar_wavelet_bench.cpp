@@ -104,13 +104,15 @@ void BM_EveryWindowDecomposed(benchmark::State& state) {
             for (int j = 0; j < kOrigins; ++j)
                 for (int k = 0; k < kOrigins; ++k) {
                     for (int z = 0; z < kWindow; ++z)
-                        for (int y = 0; y < kWindow; ++y) std::copy_n(in.data[i + z][j + y] + k, kWindow, window.data[z][y]);
+                        for (int y = 0; y < kWindow; ++y)
+                            std::copy_n(in.data[i + z][j + y] + k, kWindow, window.data[z][y]);
                     hw_coef_entire_image_calc(&desc, &window, &coefficients);
                     unsigned sum = 0;
                     for (int z = 0; z < side; ++z)
                         for (int y = 0; y < side; ++y)
                             for (int x = 0; x < side; ++x) sum += coefficients.data[z][y][x];
-                    out.data[i + kWindow / 2][j + kWindow / 2][k + kWindow / 2] = static_cast<unsigned char>(sum / count);
+                    out.data[i + kWindow / 2][j + kWindow / 2][k + kWindow / 2] =
+                        static_cast<unsigned char>(sum / count);
                 }
         benchmark::ClobberMemory();
     }

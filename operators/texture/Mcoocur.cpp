@@ -177,8 +177,15 @@ double seconds_since(const timeval& start) {
 class Window {
 public:
     Window(const Mcoocur_t& desc, const ima3Du1& in, GlcmData& d)
-        : d_(d), v_(in.data), dx_(desc.dx), dy_(desc.dy), dz_(desc.dz),
-          wx_(desc.winx), wy_(desc.winy), wz_(desc.winz), mask_(selection(desc)) {}
+        : d_(d),
+          v_(in.data),
+          dx_(desc.dx),
+          dy_(desc.dy),
+          dz_(desc.dz),
+          wx_(desc.winx),
+          wy_(desc.winy),
+          wz_(desc.winz),
+          mask_(selection(desc)) {}
 
     // The matrix of the window at origin (0, 0, 0), then the sums from it,
     // cell by cell in order.
@@ -321,7 +328,8 @@ int Mcoocur_check(const Mcoocur_t* desc, int dimx, int dimy, int dimz) {
                  "%dx%dx%d (fenetre + deplacement < dimension, selon chaque axe)\n",
                  c.winx, c.winy, c.winz, c.dx, c.dy, c.dz, dimx, dimy, dimz);
     const long long pairs = static_cast<long long>(c.winx) * c.winy * c.winz;  // each below 2^31
-    if (pairs > kMostPairs) fw::fail(1, "\n>> ERREUR Mcoocur : fenetre de %lld voxels refusee (au plus %lld)\n", pairs, kMostPairs);
+    if (pairs > kMostPairs)
+        fw::fail(1, "\n>> ERREUR Mcoocur : fenetre de %lld voxels refusee (au plus %lld)\n", pairs, kMostPairs);
     return 0;
 }
 

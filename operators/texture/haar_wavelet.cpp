@@ -19,8 +19,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -104,8 +104,8 @@ void reduce(Voxels a, int nx, int ny, int nz, int S, std::vector<unsigned char>&
                 const int n = nx - last + 1;
                 unsigned char* __restrict r = row.data();
                 for (int x = 0; x < n; ++x)
-                    r[x] = static_cast<unsigned char>((p00[x] + p00[x + s] + p01[x] + p01[x + s] + p10[x] + p10[x + s] +
-                                                       p11[x] + p11[x + s]) >> 3);
+                    r[x] = static_cast<unsigned char>(
+                        (p00[x] + p00[x + s] + p01[x] + p01[x + s] + p10[x] + p10[x + s] + p11[x] + p11[x + s]) >> 3);
                 std::memcpy(a[z][y], r, static_cast<std::size_t>(n));
             }
     }
@@ -306,7 +306,8 @@ int hw_coef_on_window_calc(hw_coef_on_window_t* desc, ima3Du1 in, ima3Du1* out) 
         for (int i = 0; i < kz; ++i) {
             std::printf("section %u/%u\n", static_cast<unsigned>(i + 1), static_cast<unsigned>(nz));
             for (int j = 0; j < ky; ++j)
-                std::memset(out->data[i + desc->wz / 2][j + desc->wy / 2] + desc->wx / 2, 255, static_cast<std::size_t>(kx));
+                std::memset(out->data[i + desc->wz / 2][j + desc->wy / 2] + desc->wx / 2, 255,
+                            static_cast<std::size_t>(kx));
         }
     }
     return nz - desc->wz - 1;

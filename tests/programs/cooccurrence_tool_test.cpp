@@ -16,13 +16,14 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kNames[] = {"Constrast", "Correlation", "Directivity", "Entropy",    "Homogeneity",
+const char* const kNames[] = {"Constrast",         "Correlation", "Directivity", "Entropy",   "Homogeneity",
                               "Local Homogeneity", "Sum average", "Sum entropy", "Uniformity"};
 const char* const kShort[] = {"Con", "Cor", "Dir", "Ent", "Hom", "LHo", "SAv", "SEn", "Uni"};
 
 std::vector<std::string> questions() {
     std::vector<std::string> q = {">> volume initial : nom complet du fichier volume a lire"};
-    for (const char* size : {"winx", "winy", "winz", "dx ", "dy", "dz "}) q.push_back(std::string(">> cooccurrence : ") + size);
+    for (const char* size : {"winx", "winy", "winz", "dx ", "dy", "dz "})
+        q.push_back(std::string(">> cooccurrence : ") + size);
     for (const char* name : kNames) q.push_back(std::string(">> cooccurrence : ") + name + " (0/1)");
     q.push_back(">> prefixe des volumes resultats :");
     return q;

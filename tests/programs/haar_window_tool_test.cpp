@@ -47,10 +47,10 @@ TEST_F(HaarWindowTool, DialogueModesAndTheMeansOfARamp) {
     EXPECT_EQ(read("means.vol"), volume_file(8, 5, 5, expected));
     // Any feature but 1 and 2: 255 at the same samples.
     ASSERT_EQ(run({"ramp.vol", "1", "2", "2", "2", "0", "7", "other.lvf"}).status, 0);
-    EXPECT_EQ(read("other.lvf"),
-              lvf_file(8, 5, 5, samples(8, 5, 5, [&](int x, int y, int z) {
-                           return expected[static_cast<std::size_t>((z * 5 + y) * 8 + x)] != 0 ? 255 : 0;
-                       })));
+    EXPECT_EQ(read("other.lvf"), lvf_file(8, 5, 5, samples(8, 5, 5, [&](int x, int y, int z) {
+                                              return expected[static_cast<std::size_t>((z * 5 + y) * 8 + x)] != 0 ? 255
+                                                                                                                  : 0;
+                                          })));
 }
 
 TEST_F(HaarWindowTool, RefusalsComeBeforeAnyOutputFile) {

@@ -67,8 +67,8 @@ std::vector<double> features_of(const std::map<int, long long>& M) {
     }
     for (const auto& [k, count] : h) sen += count * std::log10(static_cast<long double>(count));
     const long double ent = N == 1 ? 0 : 1 - (s - t * std::log10(N)) / (N * std::log10(N));
-    return {double(con / N), NAN,             double(dir / N), double(ent),         double(hom / N),
-            double(lho / N), double(sav / N), double(sen / N), double(uni / (N * N))};
+    const long double values[] = {con / N, NAN, dir / N, ent, hom / N, lho / N, sav / N, sen / N, uni / (N * N)};
+    return {std::begin(values), std::end(values)};
 }
 
 // Every origin's window built from scratch: the nine feature volumes one
@@ -86,8 +86,9 @@ std::vector<double> reference(const Case& c) {
                         for (int x = x0; x < x0 + d.winx; ++x)
                             ++M[c.at(x, y, z) * 256 + c.at(x + d.dx, y + d.dy, z + d.dz)];
                 const std::vector<double> f = features_of(M);
-                const std::size_t s = (static_cast<std::size_t>(z0 + (d.winz + d.dz) / 2) * c.ny + y0 +
-                                       (d.winy + d.dy) / 2) * c.nx + x0 + (d.winx + d.dx) / 2;
+                const std::size_t s =
+                    (static_cast<std::size_t>(z0 + (d.winz + d.dz) / 2) * c.ny + y0 + (d.winy + d.dy) / 2) * c.nx + x0 +
+                    (d.winx + d.dx) / 2;
                 for (int i = 0; i < kAll; ++i)
                     if (d.selected[i]) out[i * n + s] = f[i];
             }
@@ -142,7 +143,9 @@ TEST(Mcoocur, EveryStoredValueIsThatOfItsWindowsMatrix) {
         for (int x = 0; x < 257; ++x) large[1].v[y * 257 + x] = x % 256, large[1].v[257 * 257 + y * 257 + x] = y % 256;
     auto make = [&](std::mt19937& random, int trial) {
         if (trial >= 300) return large[trial - 300];
-        auto pick = [&](int lo, int hi) { return lo + static_cast<int>(random() % static_cast<unsigned>(hi - lo + 1)); };
+        auto pick = [&](int lo, int hi) {
+            return lo + static_cast<int>(random() % static_cast<unsigned>(hi - lo + 1));
+        };
         Case c{pick(2, 11), pick(2, 11), pick(2, 11), {}, {}};
         int d[3], w[3];
         const int n[3] = {c.nx, c.ny, c.nz};

@@ -91,9 +91,11 @@ gen::Bytes reference_decomposition(const WholeCase& c) {
                             const int sign = ((bz && dz) + (by && dy) + (bx && dx)) % 2 ? -1 : 1;
                             total += sign * in.at(x + dx, y + dy, z + dz);
                         }
-                        if (band == 0) approx.at(x / 2, y / 2, z / 2) = static_cast<unsigned char>(total / 8);
-                        else out.at(x / 2 + bx * X / 2, y / 2 + by * Y / 2, z / 2 + bz * Z / 2) =
-                                 static_cast<unsigned char>(total / 8 + 128);
+                        if (band == 0)
+                            approx.at(x / 2, y / 2, z / 2) = static_cast<unsigned char>(total / 8);
+                        else
+                            out.at(x / 2 + bx * X / 2, y / 2 + by * Y / 2, z / 2 + bz * Z / 2) =
+                                static_cast<unsigned char>(total / 8 + 128);
                     }
         Vol& target = l == c.S ? out : in;
         for (int z = 0; z < Z / 2; ++z)
@@ -108,7 +110,8 @@ struct WindowCase : Vol {
     hw_coef_on_window_t desc;
     std::string describe() const {
         return Vol::describe() + ", S " + std::to_string(desc.S) + ", window " + std::to_string(desc.winx) + "x" +
-               std::to_string(desc.winy) + "x" + std::to_string(desc.winz) + ", feature " + std::to_string(desc.feature);
+               std::to_string(desc.winy) + "x" + std::to_string(desc.winz) + ", feature " +
+               std::to_string(desc.feature);
     }
 };
 
@@ -160,7 +163,8 @@ gen::Bytes reference_slide(const WindowCase& c) {
         for (int i = 0; i < c.nz - wz - 1; ++i)
             for (int j = 0; j < c.ny - wy - 1; ++j)
                 for (int k = 0; k < c.nx - wx - 1; ++k) {
-                    ima3Du1 window = make_volume(wx, wy, wz, [&](int x, int y, int z) { return in.at(k + x, j + y, i + z); });
+                    ima3Du1 window =
+                        make_volume(wx, wy, wz, [&](int x, int y, int z) { return in.at(k + x, j + y, i + z); });
                     ima3Du1 coefficients{};
                     hw_coef_entire_image_t whole{c.desc.S};
                     hw_coef_entire_image_init(&whole, window, &coefficients);
@@ -267,7 +271,7 @@ TEST(HaarWavelet, SizesThatDoNotFitAreRefused) {
         const hw_coef_on_window_t window = window_desc(r.S, r.w, r.w, r.w, 1);
         EXPECT_TRUE(ended(run_captured([&] { hw_coef_entire_image_check(&whole, r.nx, r.ny, r.nz); }), *r.whole ? 1 : 0,
                           r.whole));
-        EXPECT_TRUE(ended(run_captured([&] { hw_coef_on_window_check(&window, r.nx, r.ny, r.nz); }),
-                          *r.window ? 1 : 0, r.window));
+        EXPECT_TRUE(ended(run_captured([&] { hw_coef_on_window_check(&window, r.nx, r.ny, r.nz); }), *r.window ? 1 : 0,
+                          r.window));
     }
 }
