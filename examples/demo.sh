@@ -83,6 +83,14 @@ logdct | log-dct-tool 4 samples/speckle_1.imw samples/speckle_2.imw samples/spec
 idctexp | idct-exp-tool 4 1 filters/coef_1.imf filters/coef_2.imf filters/coef_3.imf filters/coef_4.imf filters/back_1.imw filters/back_2.imw filters/back_3.imw filters/back_4.imw | | samples/speckle_4.imw filters/back_4.imw | back with a bias of 1: filters/back_1.imw ... filters/back_4.imw (identical to the looks)
 despeckle | idct-exp-tool 4 0.84 filters/coef_1.imf samples/zero.imf samples/zero.imf samples/zero.imf filters/despeckled_1.imw filters/despeckled_2.imw filters/despeckled_3.imw filters/despeckled_4.imw | | | coefficient 0 alone, bias 0.84: filters/despeckled_1.imw, the geometric mean of the looks
 despeckle8 | range-conversion-tool filters/despeckled_1.imw 2 1 filters/despeckled_1.ras | | | and in 8 bits: filters/despeckled_1.ras (compare with range-conversion-tool on samples/speckle_1.imw)
+
+== texture: co-occurrence features and Haar coefficients of samples/phantom.vol (96 x 80 x 48)
+cooc | cooccurrence-tool samples/phantom.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 volumes/phantom_cooc | Mcoocur_calc : [0-9]+ | | 5x5x5 windows, displacement (1,0,0), {count} windows: contrast, entropy, homogeneity and sum entropy as 64-bit volumes volumes/phantom_cooc_Con.vol, _Ent.vol, _Hom.vol, _SEn.vol
+haar2 | haar-tool samples/phantom.vol 2 volumes/phantom_haar2.vol | | | 2-level Haar pyramid: volumes/phantom_haar2.vol
+haar2_xy | section-tool volumes/phantom_haar2.vol 1 6 sections/phantom_haar2_xy6.ras | | | its plane 6 (level-2 approximation top left, details around): sections/phantom_haar2_xy6.ras
+haarw_mean | haar-window-tool samples/phantom.vol 1 8 8 8 0 1 volumes/phantom_haar_mean.vol | | | mean of each 8x8x8 window's level-1 approximation: volumes/phantom_haar_mean.vol
+haarw_entropy | haar-window-tool samples/phantom.vol 1 8 8 8 0 2 volumes/phantom_haar_entropy.vol | | | its normalised entropy: volumes/phantom_haar_entropy.vol
+haarw_xy | section-tool volumes/phantom_haar_entropy.vol 1 24 sections/phantom_haar_entropy_xy24.ras | | | plane 24 (the ball smooth inside, its rim rough): sections/phantom_haar_entropy_xy24.ras
 EOF
 )
 
@@ -144,19 +152,30 @@ done 3<<<"$table"
 # Every control file <name>.ctrl is for <name>-tool and names among its
 # replies a result "<stem>_replayed.<ext>": replayed with no typing
 # (standard input at its end), it must be byte-identical to "<stem>.<ext>",
-# which a run above wrote with the same replies on the command line.
+# which a run above wrote with the same replies on the command line. A reply
+# "<stem>_replayed" is a prefix of several results: each "<stem>_replayed_<x>"
+# must match "<stem>_<x>".
 echo
 echo "== FICHIER mode: replaying every examples/*.ctrl (standard input at its end)"
 for ctrl in "$here"/*.ctrl; do
   name=$(basename "$ctrl" .ctrl)
   tool=$name-tool
   [ -x "$bin/$tool" ] || { echo "demo: no program $tool in $bin for examples/$name.ctrl" >&2; exit 1; }
-  replayed=$(awk '$1 ~ /_replayed\./ { print $1; exit }' "$ctrl")
+  replayed=$(awk '$1 ~ /_replayed(\.|$)/ { print $1; exit }' "$ctrl")
   [ -n "$replayed" ] || { echo "demo: examples/$name.ctrl names no *_replayed.* result" >&2; exit 1; }
-  auto=${replayed/_replayed./.}
   cp "$ctrl" "$name.ctrl"
   run "replay_$name" "$bin/$tool" "$name.ctrl" </dev/null
-  same "$auto" "$replayed"
+  if [[ $replayed == *_replayed ]]; then
+    # A prefix of several results: each "<stem>_replayed_<x>" against "<stem>_<x>".
+    auto=${replayed%_replayed}
+    results=("$replayed"_*)
+    [ -e "${results[0]}" ] || { echo "demo: examples/$name.ctrl wrote no ${replayed}_* result" >&2; exit 1; }
+    for f in "${results[@]}"; do same "$auto${f#"$replayed"}" "$f"; done
+    auto="${auto}_*"
+  else
+    auto=${replayed/_replayed./.}
+    same "$auto" "$replayed"
+  fi
   objects=""
   if [ -n "${count_pattern[$tool]:-}" ]; then
     n=$(count_in "replay_$name" "${count_pattern[$tool]}")
