@@ -79,6 +79,12 @@ distance-image-tool L 1, n 10 | distance-image-tool blobs_mask.ima 1 10 out.ima 
 distance-image-tool L 2, n 100 | distance-image-tool blobs_mask.ima 2 100 out.ima | convert-tool ima->ima | convert-tool blobs_mask.ima out_copy.ima |
 distance3d-tool -> 64-bit volume | distance3d-tool objects256.vol out.vol | read + write (convert) | volume-convert-tool objects256.vol out_copy.vol |
 
+== texture (256 x 256 x 256 volume file) | vol256.vol
+cooccurrence-tool 5x5x5, 4 features | cooccurrence-tool vol256.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 out | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+haar-tool S 3 | haar-tool vol256.vol 3 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+haar-window-tool S 2, 8x8x8, mean | haar-window-tool vol256.vol 2 8 8 8 0 1 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+haar-window-tool S 2, 8x8x8, entropy | haar-window-tool vol256.vol 2 8 8 8 0 2 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
@@ -104,6 +110,10 @@ conv16to8 | conv16to8_bench --benchmark_format=console | | | micro
 == log-DCT and inverse in memory (8 images of 2048 x 2048) |
 logdct | logdct_bench --benchmark_format=console | | | micro
 idctexp | idctexp_bench --benchmark_format=console | | | micro
+
+== texture in memory (co-occurrence 64^3, window 9^3, against every matrix rebuilt; Haar 256^3, sliding 64^3 window 8^3, against every window decomposed) |
+Mcoocur | Mcoocur_bench --benchmark_format=console | | | micro
+haar_wavelet | haar_wavelet_bench --benchmark_format=console | | | micro
 EOF
 )
 
@@ -208,4 +218,4 @@ while IFS= read -r -u 3 line; do
     awk -v k="$kib" -v px="$mem" 'BEGIN { split(px, d, "x"); printf "  %-44s %7.1f MiB   %.2f bytes per pixel above 16 MiB (limit 4.5)\n", "  peak memory", k / 1024, (k * 1024 - 16 * 1048576) / (d[1] * d[2]) }'
   fi
 done 3<<<"$table"
-rm -f copy.* out*.* attr.txt vol.txt
+rm -f copy.* out*.* attr.txt vol.txt nonZeros.dump
