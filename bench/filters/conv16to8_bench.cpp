@@ -4,7 +4,6 @@
 // timed: the histogram (methods 1 and 2), the table and one lookup per pixel.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 
 #include "conv16to8.h"
 #include "generators.hpp"
+#include "quiet.hpp"
 #include "proto2D.h"
 
 namespace {
@@ -39,18 +39,11 @@ void BM_Conv16to8(benchmark::State& state) {
     imau1 out{};
     conv16to8_init(desc.get(), in, &out);
     // calc prints its interval on standard output; keep the table clean.
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    ::dup2(::fileno(sink), 1);
+    Quiet quiet;
     for (auto _ : state) {
         conv16to8_calc(desc.get(), in, &out);
         benchmark::ClobberMemory();
     }
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    std::fclose(sink);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kSize) * kSize);
     free_imau1(&out);
 }

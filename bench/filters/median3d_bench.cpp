@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "generators.hpp"
+#include "images.hpp"
 #include "median3d.h"
 #include "volume.h"
 
@@ -17,15 +18,8 @@ namespace {
 constexpr int kSize = 256;
 
 ima3Du1 make_volume() {
-    ima3Du1 v{};
-    v.dimx = v.dimy = v.dimz = kSize;
-    allouer_ima3Du1(&v);
     gen::Lcg rng(12345);
-    const gen::Bytes samples = gen::smooth_noisy_volume(rng, kSize, 32, 20);
-    auto from = samples.begin();
-    for (int z = 0; z < kSize; ++z)
-        for (int y = 0; y < kSize; ++y, from += kSize) std::copy_n(from, kSize, v.data[z][y]);
-    return v;
+    return testing_support::volume_of(kSize, kSize, kSize, gen::smooth_noisy_volume(rng, kSize, 32, 20));
 }
 
 void BM_Median3d(benchmark::State& state) {

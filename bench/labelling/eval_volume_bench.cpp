@@ -5,13 +5,14 @@
 // written to /dev/null.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "eval_volume.h"
 #include "generators.hpp"
+#include "quiet.hpp"
+#include "images.hpp"
 #include "volume.h"
 
 namespace {
@@ -19,16 +20,7 @@ namespace {
 constexpr int kSize = 256;
 
 const ima3Du1& phantom() {
-    static const ima3Du1 v = [] {
-        ima3Du1 in{};
-        in.dimx = in.dimy = in.dimz = kSize;
-        allouer_ima3Du1(&in);
-        const gen::Bytes s = gen::phantom_volume(kSize, kSize, kSize, 11, 60);
-        auto from = s.begin();
-        for (int z = 0; z < kSize; ++z)
-            for (int y = 0; y < kSize; ++y, from += kSize) std::copy_n(from, kSize, in.data[z][y]);
-        return in;
-    }();
+    static const ima3Du1 v = testing_support::volume_of(kSize, kSize, kSize, gen::phantom_volume(kSize, kSize, kSize, 11, 60));
     return v;
 }
 
@@ -36,10 +28,7 @@ void BM_EvalVolume(benchmark::State& state) {
     ima3Du1 in = phantom();
     eval_volume_t desc{static_cast<unsigned char>(state.range(0)), nullptr};
     const bool attributes = state.range(1) != 0;
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    ::dup2(::fileno(sink), 1);
+    Quiet quiet;
     eval_volume_init(&desc, &in);
     int nb_etiq = 0, objects = 0;
     for (auto _ : state) {
@@ -48,10 +37,6 @@ void BM_EvalVolume(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     eval_volume_ferm(&desc);
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    std::fclose(sink);
     state.counters["objects"] = objects;
     state.SetItemsProcessed(state.iterations() * kSize * kSize * kSize);
 }

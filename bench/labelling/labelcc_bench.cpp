@@ -3,13 +3,13 @@
 // and one-pixel vertical stripes (the most runs a labellable image can have).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
 
 #include "generators.hpp"
+#include "quiet.hpp"
 #include "labelcc.h"
 #include "proto2D.h"
 
@@ -44,15 +44,8 @@ void BM_Etiq(benchmark::State& state) {
     alloc_imau2(&out);
     int connexite = static_cast<int>(state.range(1)), seuil = 128, contraste = 0, plage = 2;
     // ETIQ reports its count on standard output; keep the benchmark table clean.
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    ::dup2(::fileno(sink), 1);
+    Quiet quiet;
     for (auto _ : state) benchmark::DoNotOptimize(ETIQ(in, out, &connexite, &seuil, &contraste, &plage));
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    std::fclose(sink);
     state.SetItemsProcessed(state.iterations() * kSize * kSize);
     free_imau1(&in);
     free_imau2(&out);

@@ -5,13 +5,14 @@
 // between runs, outside the timing.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "generators.hpp"
+#include "quiet.hpp"
+#include "images.hpp"
 #include "reggr3d.h"
 #include "volume.h"
 
@@ -26,12 +27,6 @@ gen::Bytes samples(int kind) {
     return gen::smooth_noisy_volume(rng, kSize, 32, 20);
 }
 
-void fill(ima3Du1& v, const gen::Bytes& s) {
-    auto from = s.begin();
-    for (int z = 0; z < kSize; ++z)
-        for (int y = 0; y < kSize; ++y, from += kSize) std::copy_n(from, kSize, v.data[z][y]);
-}
-
 void BM_Reggr3dPass(benchmark::State& state) {
     const gen::Bytes s = samples(static_cast<int>(state.range(0)));
     ima3Du1 in{};
@@ -40,21 +35,14 @@ void BM_Reggr3dPass(benchmark::State& state) {
     ima3Du4 lab{};
     reggr3d_t desc{1, static_cast<unsigned char>(state.range(1)), 0, 0, 0};
     reggr3d_init(&desc, &in, &lab);
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    ::dup2(::fileno(sink), 1);
+    Quiet quiet;
     for (auto _ : state) {
         state.PauseTiming();
-        fill(in, s);
+        testing_support::fill_volume(in, s);
         state.ResumeTiming();
         reggr3d_calc(&desc, &in, &lab);
         benchmark::ClobberMemory();
     }
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    std::fclose(sink);
     state.counters["labels"] = desc.nb_etiq;
     state.counters["regions"] = desc.nb_label_effectif;
     state.SetItemsProcessed(state.iterations() * kSize * kSize * kSize);

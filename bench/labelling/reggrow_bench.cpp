@@ -5,7 +5,6 @@
 // process of three passes with their painting.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "generators.hpp"
+#include "quiet.hpp"
 #include "proto2D.h"
 #include "reggrow.h"
 
@@ -29,26 +29,6 @@ imau1 make_image(int cell) {
     std::copy(p.begin(), p.end(), ima.pixels[0]);
     return ima;
 }
-
-// Standard output to /dev/null while the benchmark runs (the operator
-// prints its counts).
-class Quiet {
-public:
-    Quiet() : saved_(::dup(1)), sink_(std::fopen("/dev/null", "w")) {
-        std::fflush(stdout);
-        ::dup2(::fileno(sink_), 1);
-    }
-    ~Quiet() {
-        std::fflush(stdout);
-        ::dup2(saved_, 1);
-        ::close(saved_);
-        std::fclose(sink_);
-    }
-
-private:
-    int saved_;
-    std::FILE* sink_;
-};
 
 void BM_Etiq(benchmark::State& state) {
     imau1 in = make_image(static_cast<int>(state.range(0)));

@@ -14,6 +14,7 @@
 
 #include "Mcoocur.h"
 #include "generators.hpp"
+#include "images.hpp"
 #include "volume.h"
 
 namespace {
@@ -22,15 +23,8 @@ constexpr int kSize = 64, kWindow = 9, kShift = 1;
 constexpr int kOrigins = kSize - kWindow - kShift;
 
 ima3Du1 make_input() {
-    ima3Du1 v{};
-    v.dimx = v.dimy = v.dimz = kSize;
-    allouer_ima3Du1(&v);
     gen::Lcg rng(2024);
-    const gen::Bytes samples = gen::smooth_noisy_volume(rng, kSize, 16, 20);
-    auto from = samples.begin();
-    for (int z = 0; z < kSize; ++z)
-        for (int y = 0; y < kSize; ++y, from += kSize) std::copy_n(from, kSize, v.data[z][y]);
-    return v;
+    return testing_support::volume_of(kSize, kSize, kSize, gen::smooth_noisy_volume(rng, kSize, 16, 20));
 }
 
 const Mcoocur_t kDesc = {kWindow, kWindow, kWindow, kShift, kShift, kShift, {1, 1, 1, 1, 1, 1, 1, 1, 1}};

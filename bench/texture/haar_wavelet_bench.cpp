@@ -9,49 +9,23 @@
 // windows.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
 #include "generators.hpp"
+#include "quiet.hpp"
+#include "images.hpp"
 #include "haar_wavelet.h"
 #include "volume.h"
 
 namespace {
 
 ima3Du1 make_input(int n) {
-    ima3Du1 v{};
-    v.dimx = v.dimy = v.dimz = n;
-    allouer_ima3Du1(&v);
     gen::Lcg rng(77);
-    const gen::Bytes samples = gen::smooth_noisy_volume(rng, n, 16, 20);
-    auto from = samples.begin();
-    for (int z = 0; z < n; ++z)
-        for (int y = 0; y < n; ++y, from += n) std::copy_n(from, n, v.data[z][y]);
-    return v;
+    return testing_support::volume_of(n, n, n, gen::smooth_noisy_volume(rng, n, 16, 20));
 }
-
-// Standard output to /dev/null while it lives.
-class Silenced {
-public:
-    Silenced() : saved_(dup(1)) {
-        std::fflush(stdout);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~Silenced() {
-        std::fflush(stdout);
-        dup2(saved_, 1);
-        close(saved_);
-    }
-
-private:
-    int saved_;
-};
 
 constexpr int kSmall = 64, kWindow = 8, kScale = 2;
 constexpr int kOrigins = kSmall - kWindow - 1;
@@ -60,7 +34,7 @@ void BM_WholeVolume(benchmark::State& state) {
     static ima3Du1 in = make_input(256);
     hw_coef_entire_image_t desc{3};
     ima3Du1 out{};
-    Silenced quiet;
+    Quiet quiet;
     hw_coef_entire_image_init(&desc, in, &out);
     for (auto _ : state) {
         hw_coef_entire_image_calc(&desc, &in, &out);
@@ -77,7 +51,7 @@ void BM_Window(benchmark::State& state) {
     desc.winx = desc.winy = desc.winz = kWindow;
     desc.feature = static_cast<unsigned char>(state.range(0));
     ima3Du1 out{};
-    Silenced quiet;
+    Quiet quiet;
     hw_coef_on_window_init(&desc, in, &out);
     for (auto _ : state) {
         hw_coef_on_window_calc(&desc, in, &out);
@@ -94,7 +68,7 @@ void BM_EveryWindowDecomposed(benchmark::State& state) {
     window.dimx = window.dimy = window.dimz = kWindow;
     allouer_ima3Du1(&window);
     hw_coef_entire_image_t desc{kScale};
-    Silenced quiet;
+    Quiet quiet;
     hw_coef_entire_image_init(&desc, window, &coefficients);
     out.dimx = out.dimy = out.dimz = kSmall;
     allouer_ima3Du1(&out);

@@ -2,6 +2,7 @@
 // and read back as flat arrays for comparison.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -132,6 +133,25 @@ Volume make_volume(int dimx, int dimy, int dimz, F f) {
     for (int z = 0; z < dimz; ++z)
         for (int y = 0; y < dimy; ++y)
             for (int x = 0; x < dimx; ++x) v.data[z][y][x] = static_cast<sample_t<Volume>>(f(x, y, z));
+    return v;
+}
+
+// Copies samples laid plane after plane, trace after trace (x fastest) into
+// an allocated 8-bit volume of the same size.
+inline void fill_volume(ima3Du1& v, const std::vector<unsigned char>& samples) {
+    auto from = samples.begin();
+    for (int z = 0; z < v.dimz; ++z)
+        for (int y = 0; y < v.dimy; ++y, from += v.dimx) std::copy_n(from, v.dimx, v.data[z][y]);
+}
+
+// A new dimx x dimy x dimz 8-bit volume holding those samples.
+inline ima3Du1 volume_of(int dimx, int dimy, int dimz, const std::vector<unsigned char>& samples) {
+    ima3Du1 v{};
+    v.dimx = dimx;
+    v.dimy = dimy;
+    v.dimz = dimz;
+    allouer_ima3Du1(&v);
+    fill_volume(v, samples);
     return v;
 }
 
