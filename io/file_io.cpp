@@ -1,7 +1,9 @@
 #include "file_io.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +60,15 @@ std::string join_name(const char* nom, const char* ext) {
     name += '.';
     name += ext;
     return name;
+}
+
+bool write_lut_text(std::FILE* f, const unsigned char* red, const unsigned char* green, const unsigned char* blue) {
+    for (const unsigned char* table : {red, green, blue})
+        for (int i = 0; i < 256; ++i) {
+            std::fprintf(f, "%3d ", table[i]);
+            if ((i + 1) % 20 == 0 || i == 255) std::fputc('\n', f);
+        }
+    return std::ferror(f) == 0;
 }
 
 }  // namespace io

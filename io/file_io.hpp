@@ -55,4 +55,9 @@ void split_file_name(const char* reply, char* nom, char* ext, const char* who);
 // "nom.ext" of a descriptor's two fields.
 std::string join_name(const char* nom, const char* ext);
 
+// Writes the text of a ".3lt" colour table: the 256 red, then green, then
+// blue values, "%3d " each, a newline after every 20th value of a table and
+// after its last one. Returns false when a write failed.
+bool write_lut_text(std::FILE* f, const unsigned char* red, const unsigned char* green, const unsigned char* blue);
+
 }  // namespace io

@@ -94,19 +94,13 @@ std::int32_t raster_length(std::size_t row_bytes, int nr) {
 
 bool has_luts(const imau1& ima) { return ima.lutr != nullptr && ima.lutv != nullptr && ima.lutb != nullptr; }
 
-// "nom.3lt": the 256 red, green and blue values, "%3d " each, a newline
-// after every 20th value of a table and after its last one.
+// "nom.3lt": the three tables as text.
 void write_lut_file(const write_ima_t* desc, const imau1& ima) {
     const std::string name = io::join_name(desc->nom, "3lt");
     std::printf("write_ima_ferm: sauvegarde palette dans %s\n", name.c_str());
     std::FILE* f = std::fopen(name.c_str(), "w");
     if (f == nullptr) fail(1, "\n>> ERREUR write_ima_ferm: creation fichier %s impossible\n", name.c_str());
-    for (const unsigned char* table : {ima.lutr, ima.lutv, ima.lutb})
-        for (int i = 0; i < 256; ++i) {
-            std::fprintf(f, "%3d ", table[i]);
-            if ((i + 1) % 20 == 0 || i == 255) std::fputc('\n', f);
-        }
-    const bool failed = std::ferror(f) != 0;
+    const bool failed = !io::write_lut_text(f, ima.lutr, ima.lutv, ima.lutb);
     if (std::fclose(f) != 0 || failed) fail(1, "\n>> ERREUR write_ima_ferm : ecriture du fichier %s\n", name.c_str());
 }
 
