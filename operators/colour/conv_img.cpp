@@ -6,13 +6,16 @@
 // once per computation: the components k / 255, the nine products of the
 // RGB-to-XYZ matrix by them (summed in the matrix's order, so the results
 // are those of the matrix applied to the components), and the cosine and
-// sine of the 256 TLS hues.
+// sine of the 256 TLS hues. The TLS hue and saturation depend only on
+// 2r - v - b and v - b: each of those 521 731 pairs is computed when it is
+// first met and kept, so an image costs at most that many arc tangents.
 
 #include "conv_img.h"
 
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,13 +56,28 @@ void checked_to_xyz(const Matrix& m, const char* line, double R, double V, doubl
 // it; 1 gives exactly 1, so the white has L = 100.
 inline double cube_root(double t) { return std::pow(t, 1.0 / 3.0); }
 
-inline double lightness(double y) { return y > 0.008856 ? 116.0 * cube_root(y) - 16.0 : 903.3 * y; }
-
 inline double f(double t) { return t > 0.008856 ? cube_root(t) : 7.787 * t + 16.0 / 116.0; }
+
+// L* of Y / Yn and F(Y / Yn), which share their cube root.
+struct Lightness {
+    double l, f;
+    explicit Lightness(double y) {
+        if (y > 0.008856) {
+            const double root = cube_root(y);
+            l = 116.0 * root - 16.0;
+            f = root;
+        } else {
+            l = 903.3 * y;
+            f = 7.787 * y + 16.0 / 116.0;
+        }
+    }
+};
 
 // A real value as a byte: truncated toward zero, then modulo 256 (so -3
 // gives 253 and 258 gives 2); a value that is not a number gives 0.
 inline unsigned char wrapped_byte(double x) {
+    if (x > -2147483648.0 && x < 2147483648.0)  // the usual case, in integers
+        return static_cast<unsigned char>(static_cast<unsigned>(static_cast<int>(x)) & 0xffu);
     double t = std::fmod(std::trunc(x), 256.0);
     if (t < 0.0) t += 256.0;
     return t >= 0.0 && t < 256.0 ? static_cast<unsigned char>(static_cast<int>(t)) : 0;
@@ -99,17 +117,48 @@ inline int tls_hue(double w, double a) {
     return static_cast<int>(std::trunc(t)) - 1;
 }
 
+// The T and S codes of every pair (2r - v - b, v - b), filled as pairs are
+// met: entry (2r - v - b + 510) * 511 + (v - b + 255) holds
+// kKnown | (T + 256) << 16 | S, or 0 while unknown. On the heap, zeroed on
+// demand: only the pages of the pairs met are touched.
+class TlsCodes {
+public:
+    static constexpr std::uint32_t kKnown = 1u << 31;
+    TlsCodes() : codes_(static_cast<std::uint32_t*>(std::calloc(1021 * 511, sizeof(std::uint32_t)))) {
+        if (codes_ == nullptr) fw::fail(1, "\n allocation image impossible\n");
+    }
+    TlsCodes(const TlsCodes&) = delete;
+    TlsCodes& operator=(const TlsCodes&) = delete;
+    ~TlsCodes() { std::free(codes_); }
+
+    std::uint32_t of(int r, int v, int b) {
+        std::uint32_t& code = codes_[(2 * r - v - b + 510) * 511 + (v - b + 255)];
+        if (code == 0) {
+            // w = r - (v + b) / 2 exactly, so the pair gives w and a.
+            const double w = r - 0.5 * (v + b);
+            const double a = 0.8660254037844386 * (v - b);
+            const double s = std::rint(std::sqrt(w * w + a * a));
+            code = kKnown | static_cast<std::uint32_t>(tls_hue(w, a) + 256) << 16 | static_cast<std::uint32_t>(s);
+        }
+        return code;
+    }
+
+private:
+    std::uint32_t* codes_;
+};
+
 void conv_RVB_TLS2(const conv_img_t& d, const Flat& px) {
+    unsigned char luminance[766];
+    for (int sum = 0; sum < 766; ++sum) luminance[sum] = static_cast<unsigned char>(std::rint(sum / 3.0));
+    TlsCodes codes;
     const unsigned char s1 = byte_shift(d.decal1), s2 = byte_shift(d.decal2), s3 = byte_shift(d.decal3);
     for (std::size_t p = 0; p < px.n; ++p) {
         const int r = px.r[p], v = px.v[p], b = px.b[p];
-        const double l = std::rint((r + v + b) / 3.0);
-        const double w = r - 0.5 * (v + b);
-        const double a = 0.8660254037844386 * (v - b);
-        const double s = std::rint(std::sqrt(w * w + a * a));
-        const auto t_byte = static_cast<unsigned char>(tls_hue(w, a) + s1);
-        const auto l_byte = static_cast<unsigned char>(static_cast<int>(l) + s2);
-        const auto s_byte = static_cast<unsigned char>(static_cast<int>(s) + s3);
+        const std::uint32_t code = codes.of(r, v, b);
+        // T + 256 and T have the same low byte.
+        const auto t_byte = static_cast<unsigned char>((code >> 16) + s1);
+        const auto l_byte = static_cast<unsigned char>(luminance[r + v + b] + s2);
+        const auto s_byte = static_cast<unsigned char>(code + s3);
         px.out_r[p] = t_byte;
         px.out_v[p] = l_byte;
         px.out_b[p] = s_byte;
@@ -180,12 +229,15 @@ void conv_HSV_RVB(const conv_img_t& d, const Flat& px) {
         double R = V, G = V, B = V;
         if (S != 0.0) {
             // A hue outside [0, 360) is taken modulo 360; 360 itself is 0.
-            H = std::fmod(H, 360.0);
-            if (H < 0.0) H += 360.0;
-            if (H == 360.0) H = 0.0;
+            if (!(H >= 0.0 && H < 360.0)) {
+                H = std::fmod(H, 360.0);
+                if (H < 0.0) H += 360.0;
+                if (H == 360.0) H = 0.0;
+            }
             const double h = H / 60.0;
-            const double sector = std::floor(h);
-            const int i = sector >= 0.0 && sector < 6.0 ? static_cast<int>(sector) : 0;  // 0 for a hue that is no number
+            // The sector: h lies in [0, 6), so truncating is flooring; a hue
+            // that is no number takes sector 0.
+            const int i = h >= 0.0 && h < 6.0 ? static_cast<int>(h) : 0;
             const double frac = h - i;
             const double pp = V * (1.0 - S), q = V * (1.0 - S * frac), t = V * (1.0 - S * (1.0 - frac));
             switch (i) {
@@ -228,10 +280,10 @@ void conv_RVB_Lab(const conv_img_t& d, const Flat& px) {
     for (std::size_t p = 0; p < px.n; ++p) {
         double X, Y, Z;
         products.xyz(px.r[p], px.v[p], px.b[p], &X, &Y, &Z);
-        const double fy = f(Y / Yn);
-        px.last1[-static_cast<std::ptrdiff_t>(p)] = lightness(Y / Yn) + d.decal1;
-        px.last2[-static_cast<std::ptrdiff_t>(p)] = 500.0 * (f(X / Xn) - fy) + d.decal2;
-        px.last3[-static_cast<std::ptrdiff_t>(p)] = 200.0 * (fy - f(Z / Zn)) + d.decal3;
+        const Lightness y(Y / Yn);
+        px.last1[-static_cast<std::ptrdiff_t>(p)] = y.l + d.decal1;
+        px.last2[-static_cast<std::ptrdiff_t>(p)] = 500.0 * (f(X / Xn) - y.f) + d.decal2;
+        px.last3[-static_cast<std::ptrdiff_t>(p)] = 200.0 * (y.f - f(Z / Zn)) + d.decal3;
     }
 }
 
@@ -244,7 +296,7 @@ void conv_RVB_Luv(const conv_img_t& d, const Flat& px) {
         double X, Y, Z, u, v, L;
         products.xyz(px.r[p], px.v[p], px.b[p], &X, &Y, &Z);
         XYZ_to_ceiuvY(X, Y, Z, &u, &v, &L);
-        L = lightness(L / Yw);
+        L = Lightness(L / Yw).l;
         px.last1[-static_cast<std::ptrdiff_t>(p)] = L + d.decal1;
         px.last2[-static_cast<std::ptrdiff_t>(p)] = 13.0 * L * (u - un) + d.decal2;
         px.last3[-static_cast<std::ptrdiff_t>(p)] = 13.0 * L * (v - vn) + d.decal3;

@@ -7,7 +7,7 @@
 // refused before any file is created.
 
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -71,8 +71,9 @@ int main(int argc, char** argv) {
                      w.nr, w.x0, w.y0, in.nom, in.nc, in.nr);
         cycle::check_writable(cycle::AnyImage(in), saver.ext);
         save_ima_origine_t origin{};
-        std::snprintf(origin.nom, sizeof origin.nom, "%s", reader.nom);
-        std::snprintf(origin.ext, sizeof origin.ext, "%s", reader.ext);
+        static_assert(sizeof origin.nom == sizeof reader.nom && sizeof origin.ext == sizeof reader.ext);
+        std::memcpy(origin.nom, reader.nom, sizeof origin.nom);
+        std::memcpy(origin.ext, reader.ext, sizeof origin.ext);
         origin.np = w.x0;
         origin.nl = w.y0;
         origin.largeur = w.nc;
