@@ -4,10 +4,10 @@
 // distances and at most N + 1 neuron updates. The samples are read from the
 // colour planes where they lie (sample t is column t / nr, row t % nr)
 // rather than copied into a table of doubles, which would take 24 bytes a
-// pixel. The nearest neuron of a colour depends on the colour alone, so
-// the indexing computes it once per distinct colour and keeps it in a
-// table of the 2^24 colours (allocated on demand, so only the pages of the
-// colours met are touched); every other pixel is one look-up.
+// pixel. The nearest neuron of a colour depends on the colour alone: with
+// many neurons the indexing computes it once per distinct colour and keeps
+// it in a table of the 2^24 colours (zeroed on demand, so only the pages of
+// the colours met are touched), every other pixel being one look-up.
 
 #include "indexed_img.h"
 
@@ -29,6 +29,11 @@ namespace {
 
 constexpr const char* kWeightsFile = "WEIGHTS.TXT";
 
+// From this many neurons on, a search costs more than a look-up in the
+// table of the 2^24 colours, even one that misses the caches: the nearest
+// neuron of each colour is then kept once found.
+constexpr int kRememberedNeurons = 48;
+
 struct Colour {
     double r, v, b;
 };
@@ -43,21 +48,26 @@ struct Weights {
 Weights rows_of(const imadb& table) { return {table.pixels[0], table.pixels[1], table.pixels[2]}; }
 
 // The first neuron nearest to a colour. The squared distances go to
-// `squares` (a loop the compiler vectorises); the winner is the first
-// neuron whose distance, the square root, equals the smallest one: only
-// squares within a few units in the last place of the smallest can have
-// that root, so the roots are taken for those alone.
+// `squares` (a loop the compiler vectorises), their minimum is taken in
+// four independent running minima (the order does not change a minimum).
+// The winner is the first neuron whose distance, the square root, is the
+// smallest: the first whose square is the smallest, unless an earlier
+// neuron's square is a little larger but has the same root (only squares
+// within a few units in the last place can), which the roots decide.
 int nearest(const Weights& w, int n, const Colour& x, double* squares) {
     for (int k = 0; k < n; ++k) {
         const double dr = x.r - w.r[k], dv = x.v - w.v[k], db = x.b - w.b[k];
         squares[k] = dr * dr + dv * dv + db * db;
     }
-    double smallest = squares[0];
-    for (int k = 1; k < n; ++k) smallest = squares[k] < smallest ? squares[k] : smallest;
-    const double root = std::sqrt(smallest), bound = smallest + smallest * 0x1p-48;
-    for (int k = 0; k < n; ++k)
-        if (squares[k] <= bound && std::sqrt(squares[k]) == root) return k;
-    return 0;  // not reached: the smallest square is one of them
+    double m[4] = {squares[0], squares[0], squares[0], squares[0]};
+    int k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int j = 0; j < 4; ++j) m[j] = squares[k + j] < m[j] ? squares[k + j] : m[j];
+    for (; k < n; ++k) m[0] = squares[k] < m[0] ? squares[k] : m[0];
+    const double smallest = std::min(std::min(m[0], m[1]), std::min(m[2], m[3]));
+    const double bound = smallest + smallest * 0x1p-48;
+    for (k = 0;; ++k)
+        if (squares[k] <= bound && (squares[k] == smallest || std::sqrt(squares[k]) == std::sqrt(smallest))) return k;
 }
 
 void train(indexed_img_t& d, const imarvb& in) {
@@ -133,20 +143,27 @@ void index_pixels(const indexed_img_t& d, const imarvb& in, imau1* out) {
         out->lutv[k] = k < n ? static_cast<unsigned char>(std::ceil(w.v[k])) : 0;
         out->lutb[k] = k < n ? static_cast<unsigned char>(std::ceil(w.b[k])) : 0;
     }
-    // known[colour] is 1 + the index of the colour's nearest neuron, 0 while
-    // the colour has not been met.
-    std::unique_ptr<std::uint16_t, decltype(&std::free)> known(
-        static_cast<std::uint16_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint16_t))), &std::free);
-    if (!known) fw::fail(1, "\n>> ERREUR indexed_img_calc : allocation impossible\n");
-    std::uint16_t* table = known.get();
     double* squares = d.distances.pixels[0];
     const std::size_t total = static_cast<std::size_t>(in.nc) * static_cast<std::size_t>(in.nr);
     const unsigned char *r = in.r[0], *v = in.v[0], *b = in.b[0];
     unsigned char* index = out->pixels[0];
-    for (std::size_t p = 0; p < total; ++p) {
-        std::uint16_t& entry = table[std::size_t{r[p]} << 16 | std::size_t{v[p]} << 8 | b[p]];
-        if (entry == 0) entry = static_cast<std::uint16_t>(1 + nearest(w, n, {double(r[p]), double(v[p]), double(b[p])}, squares));
-        index[p] = static_cast<unsigned char>(entry - 1);
+    const auto search = [&](std::size_t p) {
+        return static_cast<unsigned char>(nearest(w, n, {double(r[p]), double(v[p]), double(b[p])}, squares));
+    };
+    if (n < kRememberedNeurons) {
+        for (std::size_t p = 0; p < total; ++p) index[p] = search(p);
+    } else {
+        // known[colour] is 1 + the index of the colour's nearest neuron, 0
+        // while the colour has not been met.
+        std::unique_ptr<std::uint16_t, decltype(&std::free)> known(
+            static_cast<std::uint16_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint16_t))), &std::free);
+        if (!known) fw::fail(1, "\n>> ERREUR indexed_img_calc : allocation impossible\n");
+        std::uint16_t* table = known.get();
+        for (std::size_t p = 0; p < total; ++p) {
+            std::uint16_t& entry = table[std::size_t{r[p]} << 16 | std::size_t{v[p]} << 8 | b[p]];
+            if (entry == 0) entry = static_cast<std::uint16_t>(1 + search(p));
+            index[p] = static_cast<unsigned char>(entry - 1);
+        }
     }
     std::printf("fait \n");
 }
