@@ -2,16 +2,17 @@
 // the writer stage writes for the whole image; sizes completed when closing;
 // the origin file; refusals.
 
+#include "save_ima.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "files.hpp"
 #include "images.hpp"
-#include "save_ima.h"
 
 using namespace testing_support;
 
@@ -47,17 +48,17 @@ std::string save_in_groups(save_ima_t* d, const Image& image, const std::vector<
 }
 
 // Saves an image of 25 rows in groups of 10, 10 and 5 as "saved.<ext>",
-// writes it whole with the writer stage as "whole.<ext>", compares the
-// files of every listed extension, and releases the image.
+// writes it whole with the writer stage as "whole.<ext>", compares their
+// files (with the .dim and .3lt of raw formats), and releases the image.
 template <class Image>
-void expect_as_writer(const TempDir& dir, const char* ext, Image image, std::vector<std::string> files) {
+void expect_as_writer(const TempDir& dir, const std::string& ext, Image image) {
     SCOPED_TRACE(ext);
     save_ima_t d = saver_for(dir.file("saved"), ext);
     save_in_groups(&d, image, {10, 10, 5});
     write_image(dir.file("whole"), ext, image);
-    for (const std::string& f : files) EXPECT_EQ(read_file(dir.file("saved." + f)), read_file(dir.file("whole." + f))) << f;
-    EXPECT_EQ(d.nb_lignes, 25);
-    EXPECT_EQ(d.nb_colonnes, image.nc);
+    for (const std::string& f : ext == "ras" ? std::vector<std::string>{"ras"} : std::vector<std::string>{ext, "dim", "3lt"})
+        EXPECT_EQ(read_file(dir.file("saved." + f)), read_file(dir.file("whole." + f))) << f;
+    EXPECT_EQ(std::to_string(d.nb_colonnes) + "x" + std::to_string(d.nb_lignes), "7x25");
     if constexpr (std::is_same_v<Image, imau1>) free_lut_u1(&image);
     fw::free_image(&image);
 }
@@ -74,18 +75,16 @@ TEST(SaveIma, RowsSavedInGroupsGiveTheWritersFiles) {
         for (int i = 0; i < 256; ++i) image.lutr[i] = image.lutv[i] = image.lutb[i] = static_cast<unsigned char>(3 * i);
         return image;
     };
-    expect_as_writer(dir, "ima", make_image<imau1>(7, 25, level), {"ima", "dim"});
-    expect_as_writer(dir, "ima", coloured(), {"ima", "dim", "3lt"});
-    expect_as_writer(dir, "ras", coloured(), {"ras"});
-    expect_as_writer(dir, "imw", make_image<imau2>(7, 25, level), {"imw", "dim"});
-    expect_as_writer(dir, "iml", make_image<imau4>(7, 25, level), {"iml", "dim"});
-    expect_as_writer(dir, "imf", make_image<imafl>(7, 25, [](int x, int y) { return level(x, y) / 3.0f; }), {"imf", "dim"});
-    expect_as_writer(dir, "cxs", make_image<imacx4>(7, 25, [](int x, int y) {
-                         return complexe4{static_cast<short>(level(x, y)), static_cast<short>(-x * y)};
-                     }), {"cxs", "dim"});
-    expect_as_writer(dir, "cxf", make_image<imacx8>(7, 25, [](int x, int y) {
-                         return complexe8{level(x, y) / 7.0f, -1.5f * y};
-                     }), {"cxf", "dim"});
+    const auto cx4 = [](int x, int y) { return complexe4{static_cast<short>(level(x, y)), static_cast<short>(-x * y)}; };
+    const auto cx8 = [](int x, int y) { return complexe8{level(x, y) / 7.0f, -1.5f * y}; };
+    expect_as_writer(dir, "ima", make_image<imau1>(7, 25, level));
+    expect_as_writer(dir, "ima", coloured());
+    expect_as_writer(dir, "ras", coloured());
+    expect_as_writer(dir, "imw", make_image<imau2>(7, 25, level));
+    expect_as_writer(dir, "iml", make_image<imau4>(7, 25, level));
+    expect_as_writer(dir, "imf", make_image<imafl>(7, 25, [](int x, int y) { return level(x, y) / 3.0f; }));
+    expect_as_writer(dir, "cxs", make_image<imacx4>(7, 25, cx4));
+    expect_as_writer(dir, "cxf", make_image<imacx8>(7, 25, cx8));
 }
 
 TEST(SaveIma, RasterSizesCompletedFromTheRowsWritten) {
@@ -101,13 +100,7 @@ TEST(SaveIma, RasterSizesCompletedFromTheRowsWritten) {
     std::string expected = raster(7, 5, 8, 1, 1, 768, map + rows);
     expected.replace(16, 4, be32(40));
     EXPECT_EQ(read_file(dir.file("r.ras")), expected);
-    // Three calls of 10, 10 and 5 rows of 64 16-bit pixels.
-    imau2 wide = make_image<imau2>(64, 25, level);
-    save_ima_t w = saver_for(dir.file("w"), "imw");
-    save_in_groups(&w, wide, {10, 10, 5});
-    EXPECT_EQ(read_file(dir.file("w.dim")), "64 25");
     fw::free_image(&image);
-    fw::free_image(&wide);
 }
 
 TEST(SaveIma, OriginFileOnlyWithALegend) {
@@ -138,7 +131,8 @@ TEST(SaveIma, ReadingPhaseSplitsTheNameAndTakesTheLegend) {
         {"a.b.ras", "-", 0, "a.b|ras|"},
         {"noext", "x", 1, "\n>> ERREUR save_ima_lect : nom image incomplet (extension?)"},
         {".imw", "x", 1, "\n>> ERREUR save_ima_lect : nom image incomplet (extension?)"},
-        {"a.abcdefghijkl", "x", 1, "\n>> ERREUR save_ima_lect : extension abcdefghijkl trop longue (11 caracteres au plus)\n"},
+        {"a.abcdefghijkl", "x", 1,
+         "\n>> ERREUR save_ima_lect : extension abcdefghijkl trop longue (11 caracteres au plus)\n"},
     };
     for (const auto& c : cases) {
         const Outcome run = run_phase({c.name, c.legend}, [](param* head) {
@@ -147,56 +141,44 @@ TEST(SaveIma, ReadingPhaseSplitsTheNameAndTakesTheLegend) {
             std::fprintf(stderr, "%s|%s|%s", d.nom, d.ext, d.legende);
             return next;
         }, [](param*, param*) {});
-        if (c.status == 0) {
-            EXPECT_EQ(run.err, c.said) << c.name;
-        } else {
-            EXPECT_TRUE(ended_saying(run, c.status, c.said)) << c.name;
-        }
+        EXPECT_TRUE(c.status == 0 ? run.err == c.said : ended_saying(run, c.status, c.said)) << c.name << run.out;
     }
 }
 
 TEST(SaveIma, Refusals) {
     TempDir dir;
-    const std::string at = dir.path();
     imau2 words = make_image<imau2>(5, 2, level);
     imau1 bytes = make_image<imau1>(5, 2, level);
     const struct {
-        std::function<void()> calls;
+        const char *stem, *ext;
+        bool bytes_init;                         // save_imau1_init, else save_ima_init
+        std::vector<std::pair<char, int>> rows;  // calls with one row: 'b' 8-bit, 'w' 16-bit, of n pixels
+        bool close;
         std::string message;
-        bool no_file;  // refused before any file was created
     } cases[] = {
-        {[&] { save_ima_t d = saver_for(at + "/x", "ima"); save_ima_init(&d); },
-         "\n>> ERREUR save_ima_init: extension fichier ima inconnue\n", true},
-        {[&] { save_ima_t d = saver_for(at + "/x", "IMW"); save_ima_init(&d); },
-         "\n>> ERREUR save_ima_init: extension fichier IMW inconnue\n", true},
-        {[&] { save_ima_t d = saver_for(at + "/x", "imw"); save_imau1_init(&d, bytes); },
-         "\n>> ERREUR save_imau1_init: extension fichier imw inconnues\n", true},
-        {[&] { save_ima_t d = saver_for(at + "/no/x", "imw"); save_ima_init(&d); },
-         "\n>> ERREUR save_ima_init: creation fichier " + at + "/no/x.imw impossible\n", true},
-        {[&] { save_ima_t d = saver_for(at + "/x", "imf"); save_ima_init(&d); save_imau2_calc(&d, words.pixels, 5, 2); },
-         "\n>> ERREUR save_imau2_calc : extension imf incompatible avec le type de l'image\n", false},
-        {[&] { save_ima_t d = saver_for(at + "/x", "imw"); save_ima_init(&d); save_imau1_calc(&d, bytes.pixels, 5, 2); },
-         "\n>> ERREUR save_imau1_calc : extension fichier imw inconnue\n", false},
-        {[&] {
-             save_ima_t d = saver_for(at + "/x", "imw");
-             save_ima_init(&d);
-             save_imau2_calc(&d, words.pixels, 5, 1);
-             save_imau2_calc(&d, words.pixels, 4, 1);
-         },
-         "\n>> ERREUR save_imau2_calc : lignes de 4 pixels au lieu de 5 dans " + at + "/x.imw\n", false},
-        {[&] { save_ima_t d = saver_for(at + "/x", "ras"); save_imau1_init(&d, bytes); save_imau1_calc(&d, bytes.pixels, 4, 1); },
-         "\n>> ERREUR save_imau1_calc : lignes de 4 pixels au lieu de 5 dans " + at + "/x.ras\n", false},
-        {[&] { save_ima_t d = saver_for(at + "/x", "imw"); save_ima_init(&d); save_imau2_calc(&d, words.pixels, 0, 1); },
-         "\n>> ERREUR save_imau2_calc : 1 lignes de 0 pixels refusees\n", false},
-        {[&] { save_ima_t d = saver_for(at + "/x", "imw"); save_ima_init(&d); save_ima_ferm(nullptr, &d); },
-         "\n>> ERREUR save_ima_ferm : aucune ligne ecrite dans " + at + "/x.imw\n", false},
+        {"x", "ima", false, {}, false, "save_ima_init: extension fichier ima inconnue\n"},
+        {"x", "IMW", false, {}, false, "save_ima_init: extension fichier IMW inconnue\n"},
+        {"x", "imw", true, {}, false, "save_imau1_init: extension fichier imw inconnues\n"},
+        {"no/x", "imw", false, {}, false, "save_ima_init: creation fichier @/no/x.imw impossible\n"},
+        {"x", "imf", false, {{'w', 5}}, false, "save_imau2_calc : extension imf incompatible avec le type de l'image\n"},
+        {"x", "imw", false, {{'b', 5}}, false, "save_imau1_calc : extension fichier imw inconnue\n"},
+        {"x", "imw", false, {{'w', 5}, {'w', 4}}, false, "save_imau2_calc : lignes de 4 pixels au lieu de 5 dans @/x.imw\n"},
+        {"x", "ras", true, {{'b', 4}}, false, "save_imau1_calc : lignes de 4 pixels au lieu de 5 dans @/x.ras\n"},
+        {"x", "imw", false, {{'w', 0}}, false, "save_imau2_calc : 1 lignes de 0 pixels refusees\n"},
+        {"x", "imw", false, {}, true, "save_ima_ferm : aucune ligne ecrite dans @/x.imw\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_TRUE(ended_saying(run_captured(c.calls), 1, c.message)) << c.message;
-        if (c.no_file) {
-            EXPECT_TRUE(folder_contents(at).empty()) << c.message;
-        }
-        for (const char* f : {"x.imw", "x.imf", "x.dim", "x.ras"}) std::remove(dir.file(f).c_str());
+        const Outcome run = run_captured([&] {
+            save_ima_t d = saver_for(dir.file(c.stem), c.ext);
+            c.bytes_init ? save_imau1_init(&d, bytes) : save_ima_init(&d);
+            for (auto [type, n] : c.rows)
+                type == 'b' ? save_imau1_calc(&d, bytes.pixels, n, 1) : save_imau2_calc(&d, words.pixels, n, 1);
+            if (c.close) save_ima_ferm(nullptr, &d);
+        });
+        EXPECT_TRUE(ended_saying(run, 1, in_folder("\n>> ERREUR " + c.message, dir.path())));
+        const auto left = folder_contents(dir.path());
+        EXPECT_TRUE(left.empty() || !c.rows.empty() || c.close) << "a refused initialisation created files";
+        for (const auto& file : left) std::remove(dir.file(file.first).c_str());
     }
     fw::free_image(&words);
     fw::free_image(&bytes);
