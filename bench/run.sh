@@ -79,6 +79,21 @@ distance-image-tool L 1, n 10 | distance-image-tool blobs_mask.ima 1 10 out.ima 
 distance-image-tool L 2, n 100 | distance-image-tool blobs_mask.ima 2 100 out.ima | convert-tool ima->ima | convert-tool blobs_mask.ima out_copy.ima |
 distance3d-tool -> 64-bit volume | distance3d-tool objects256.vol out.vol | read + write (convert) | volume-convert-tool objects256.vol out_copy.vol |
 
+== colour conversions and indexing (8192 x 8192 24-bit raster of smooth blobs) | colour8192.ras hue8192.imf sat8192.imf val8192.imf
+colour-conversion-tool RGB -> TLS | colour-conversion-tool 1 0 0 0 colour8192.ras out.ras | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+colour-conversion-tool TLS -> RGB | colour-conversion-tool 2 0 0 0 colour8192.ras out.ras | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+colour-conversion-tool RGB -> HSV (3 imf) | colour-conversion-tool 3 0 0 0 colour8192.ras out_1.imf out_2.imf out_3.imf | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+colour-conversion-tool HSV (3 imf) -> RGB | colour-conversion-tool 4 0 0 0 hue8192.imf sat8192.imf val8192.imf out.ras | convert-tool imf->imf | convert-tool hue8192.imf out_copy.imf |
+colour-conversion-tool RGB -> Lab | colour-conversion-tool 5 0 0 0 1 colour8192.ras out_1.imf out_2.imf out_3.imf | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+colour-conversion-tool RGB -> Luv | colour-conversion-tool 6 0 0 0 1 colour8192.ras out_1.imf out_2.imf out_3.imf | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+indexed-colour-tool 16 neurons, 3 epochs | indexed-colour-tool colour8192.ras 16 3 out.ima | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+indexed-colour-tool 256 neurons, 3 epochs | indexed-colour-tool colour8192.ras 256 3 out.ima | convert-tool ras->ras | convert-tool colour8192.ras out_copy.ras |
+
+== window saving and colour maps (8192 x 8192) | blobs.ima big16.imw heat.txt
+crop-tool whole 8-bit image -> ima | crop-tool blobs.ima 0 0 8192 8192 out.ima - | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+crop-tool 6000 x 6000 of 16-bit, with legend | crop-tool big16.imw 1000 1000 6000 6000 out.imw coupe | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
+colormap-tool 8-bit -> ras with map | colormap-tool blobs.ima heat.txt out.ras | convert-tool ima->ras | convert-tool blobs.ima out_copy.ras |
+
 == texture (256 x 256 x 256 volume file) | vol256.vol
 cooccurrence-tool 5x5x5, 4 features | cooccurrence-tool vol256.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 out | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 haar-tool S 3 | haar-tool vol256.vol 3 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
@@ -110,6 +125,10 @@ conv16to8 | conv16to8_bench --benchmark_format=console | | | micro
 == log-DCT and inverse in memory (8 images of 2048 x 2048) |
 logdct | logdct_bench --benchmark_format=console | | | micro
 idctexp | idctexp_bench --benchmark_format=console | | | micro
+
+== colour conversions and indexing in memory (4096 x 4096) |
+conv_img | conv_img_bench --benchmark_format=console | | | micro
+indexed_img | indexed_img_bench --benchmark_format=console | | | micro
 
 == texture in memory (co-occurrence 64^3, window 9^3, against every matrix rebuilt; Haar 256^3, sliding 64^3 window 8^3, against every window decomposed) |
 Mcoocur | Mcoocur_bench --benchmark_format=console | | | micro
@@ -218,4 +237,4 @@ while IFS= read -r -u 3 line; do
     awk -v k="$kib" -v px="$mem" 'BEGIN { split(px, d, "x"); printf "  %-44s %7.1f MiB   %.2f bytes per pixel above 16 MiB (limit 4.5)\n", "  peak memory", k / 1024, (k * 1024 - 16 * 1048576) / (d[1] * d[2]) }'
   fi
 done 3<<<"$table"
-rm -f copy.* out*.* attr.txt vol.txt nonZeros.dump
+rm -f copy.* out*.* attr.txt vol.txt nonZeros.dump WEIGHTS.TXT

@@ -9,6 +9,7 @@
 // both pixel orders), independently of the library's writers. The pixels
 // come from the seeded generators of tests/support/generators.hpp.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -60,6 +61,31 @@ void save_imw(const std::string& stem, int nc, int nr, const std::vector<std::ui
         bytes.push_back(static_cast<unsigned char>(v & 0xff));
     }
     save_raw(stem, "imw", nc, nr, bytes);
+}
+
+// A float raw image "name.imf" (big-endian) with its "name.dim".
+void save_imf(const std::string& stem, int nc, int nr, const std::vector<float>& pixels) {
+    Bytes bytes;
+    bytes.reserve(4 * pixels.size());
+    for (const float f : pixels) {
+        std::uint32_t bits;
+        static_assert(sizeof bits == sizeof f);
+        std::memcpy(&bits, &f, sizeof f);
+        put_be32(bytes, bits);
+    }
+    save_raw(stem, "imf", nc, nr, bytes);
+}
+
+// A colour-map text file: 256 red, 256 green, then 256 blue values, 16 to a
+// line, of a black-red-yellow-white heat scale.
+std::string heat_colormap() {
+    std::string text;
+    for (int plane = 0; plane < 3; ++plane)
+        for (int i = 0; i < 256; ++i) {
+            const int v = std::min(255, std::max(0, 3 * i - 255 * plane));
+            text += std::to_string(v) + ((i + 1) % 16 == 0 ? "\n" : " ");
+        }
+    return text;
 }
 
 // A raster file of depth 8 (with an optional 768-byte map) or 24.
@@ -135,17 +161,10 @@ void demo_samples(const std::string& dir) {
     save_raw(dir + "/depth", "IMW", nc, nr, depth);
     announce(dir + "/depth.IMW", "16-bit raw image in host byte order");
 
-    // 32-bit floats, big-endian.
-    Bytes field;
+    std::vector<float> field;
     for (int y = 0; y < nr; ++y)
-        for (int x = 0; x < nc; ++x) {
-            const float f = std::sin(x / 20.0f) * std::cos(y / 15.0f);
-            std::uint32_t bits;
-            static_assert(sizeof bits == sizeof f);
-            std::memcpy(&bits, &f, sizeof f);
-            put_be32(field, bits);
-        }
-    save_raw(dir + "/field", "imf", nc, nr, field);
+        for (int x = 0; x < nc; ++x) field.push_back(std::sin(x / 20.0f) * std::cos(y / 15.0f));
+    save_imf(dir + "/field", nc, nr, field);
     announce(dir + "/field.imf", "float raw image");
 
     // A 24-bit raster stored red, green, blue (raster type 3).
@@ -178,6 +197,9 @@ void demo_samples(const std::string& dir) {
     announce(dir + "/speckle_1..4.imw", "four 16-bit looks of one scene, speckle of 3 looks each");
     save_raw(dir + "/zero", "imf", nc, nr, Bytes(static_cast<std::size_t>(nc) * nr * 4, 0));
     announce(dir + "/zero.imf", "float image of zeros (a log-DCT coefficient dropped)");
+
+    save_text(dir + "/heat.txt", heat_colormap());
+    announce(dir + "/heat.txt", "colour map as text: 768 values, black to red, yellow and white");
 }
 
 void bench_samples(const std::string& dir) {
@@ -202,8 +224,29 @@ void bench_samples(const std::string& dir) {
     save_volume(dir + "/objects256.vol", 256, 256, 256, gen::binary(gen::phantom_volume(256, 256, 256, 11, 0), 150));
     const auto stack = gen::speckle_stack(2048, 2048, 8, 3, 29);
     for (std::size_t k = 0; k < stack.size(); ++k) save_imw(dir + "/stack_" + std::to_string(k + 1), 2048, 2048, stack[k]);
-    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima and adversarial.ima (8192 x "
-                "8192), vol256.vol and objects256.vol (256 x 256 x 256) and stack_1..8.imw (2048 x 2048) into %s\n",
+
+    // A colour raster of three independent blob fields, and the same fields
+    // as hue, saturation and value components.
+    std::vector<Bytes> planes;
+    for (const std::uint32_t seed : {41u, 42u, 43u}) {
+        gen::Lcg plane_rng(seed);
+        planes.push_back(gen::blobs_image(plane_rng, n, 160));
+    }
+    Bytes rgb(3 * planes[0].size());
+    for (std::size_t i = 0; i < planes[0].size(); ++i)
+        for (std::size_t c = 0; c < 3; ++c) rgb[3 * i + c] = planes[c][i];
+    save_raster(dir + "/colour8192.ras", n, n, 24, 1, {}, rgb);
+    const char* names[] = {"/hue8192", "/sat8192", "/val8192"};
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::vector<float> component(planes[c].size());
+        for (std::size_t i = 0; i < component.size(); ++i)
+            component[i] = c == 0 ? 360.0f * planes[c][i] / 256.0f : planes[c][i] / 255.0f;
+        save_imf(dir + names[c], n, n, component);
+    }
+    save_text(dir + "/heat.txt", heat_colormap());
+    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima, adversarial.ima, colour8192.ras "
+                "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
+                "256), stack_1..8.imw (2048 x 2048) and heat.txt into %s\n",
                 dir.c_str());
 }
 

@@ -84,6 +84,16 @@ idctexp | idct-exp-tool 4 1 filters/coef_1.imf filters/coef_2.imf filters/coef_3
 despeckle | idct-exp-tool 4 0.84 filters/coef_1.imf samples/zero.imf samples/zero.imf samples/zero.imf filters/despeckled_1.imw filters/despeckled_2.imw filters/despeckled_3.imw filters/despeckled_4.imw | | | coefficient 0 alone, bias 0.84: filters/despeckled_1.imw, the geometric mean of the looks
 despeckle8 | range-conversion-tool filters/despeckled_1.imw 2 1 filters/despeckled_1.ras | | | and in 8 bits: filters/despeckled_1.ras (compare with range-conversion-tool on samples/speckle_1.imw)
 
+== colour: samples/colour.ras (129 x 96), samples/gradient.ima and samples/cells.ima
+tls | colour-conversion-tool 1 0 0 0 samples/colour.ras converted/colour_tls.ras | | | RGB -> TLS codes as red, green, blue: converted/colour_tls.ras
+tls_back | colour-conversion-tool 2 0 0 0 converted/colour_tls.ras converted/colour_tls_back.ras | | | and back to RGB: converted/colour_tls_back.ras
+hsv | colour-conversion-tool 3 0 0 0 samples/colour.ras converted/colour_h.imf converted/colour_s.imf converted/colour_v.imf | | | RGB -> HSV as floats: converted/colour_h.imf, colour_s.imf, colour_v.imf
+hue120 | colour-conversion-tool 4 120 0 0 converted/colour_h.imf converted/colour_s.imf converted/colour_v.imf converted/colour_hue120.ras | | | HSV -> RGB, hue turned by 120 degrees: converted/colour_hue120.ras
+lab | colour-conversion-tool 5 0 0 0 1 samples/colour.ras converted/colour_L.imf converted/colour_a.imf converted/colour_b.imf | | | L*a*b*: converted/colour_L.imf, colour_a.imf, colour_b.imf
+indexed | indexed-colour-tool samples/colour.ras 16 5 converted/colour_idx16.ras | | | 16-colour palette learnt in 5 epochs: converted/colour_idx16.ras (weights in WEIGHTS.TXT)
+heat | colormap-tool samples/gradient.ima samples/heat.txt converted/gradient_heat.ras | | | gradient with the colour map samples/heat.txt: converted/gradient_heat.ras
+crop | crop-tool samples/cells.ima 100 60 120 80 converted/cells_crop.ima cellules | | | 120 x 80 window at (100, 60): converted/cells_crop.ima, origin in converted/cells_crop.origima
+
 == texture: co-occurrence features and Haar coefficients of samples/phantom.vol (96 x 80 x 48)
 cooc | cooccurrence-tool samples/phantom.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 volumes/phantom_cooc | Mcoocur_calc : [0-9]+ | | 5x5x5 windows, displacement (1,0,0), {count} windows: contrast, entropy, homogeneity and sum entropy as 64-bit volumes volumes/phantom_cooc_Con.vol, _Ent.vol, _Hom.vol, _SEn.vol
 haar2 | haar-tool samples/phantom.vol 2 volumes/phantom_haar2.vol | | | 2-level Haar pyramid: volumes/phantom_haar2.vol
