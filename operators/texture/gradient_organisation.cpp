@@ -19,6 +19,12 @@
 #include "lvf_volume.h"
 #include "questions.hpp"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
+#else
+#define WITH_AVX2_CLONE
+#endif
+
 namespace {
 
 constexpr const char* kAttributes[] = {
@@ -116,19 +122,17 @@ void decompose(const Tensor t, int mode, double values[3], double vectors[3][3])
         const double p = std::min(0.0, c1 - c2 * c2 / 3);
         const double q = c2 * c1 / (-3) + c0 + 2 * c2 * c2 * c2 / 27;
         const double delta = std::min(0.0, q * q + 4 * p * p * p / 27);
-        double angles[3];
-        if (delta == 0 && q == 0) {
-            angles[0] = 0;
-            angles[1] = 2.0944;
-            angles[2] = 4.1888;
-        } else {
-            const double phi = std::atan2(std::sqrt(-delta), -q);
-            angles[0] = phi / 3;
-            angles[1] = (phi + 6.2832) / 3;
-            angles[2] = (phi + 12.5664) / 3;
-        }
+        // The roots are r cos(angle) - c2/3 for the angles phi/3, (phi +
+        // 6.2832)/3 and (phi + 12.5664)/3, that is phi/3 shifted by 2.0944
+        // and 4.1888 (decimal steps, not exact thirds of a turn): one cosine
+        // and one sine of phi/3 give the three by the addition formula.
+        static const double kCos1 = std::cos(2.0944), kSin1 = std::sin(2.0944);
+        static const double kCos2 = std::cos(4.1888), kSin2 = std::sin(4.1888);
+        const double third = delta == 0 && q == 0 ? 0.0 : std::atan2(std::sqrt(-delta), -q) / 3;
+        const double c = std::cos(third), s = std::sin(third);
+        const double cosines[3] = {c, c * kCos1 - s * kSin1, c * kCos2 - s * kSin2};
         const double r = 2 * std::sqrt(-p / 3);
-        for (int k = 0; k < 3; ++k) values[k] = r * std::cos(angles[k]) - c2 / 3;
+        for (int k = 0; k < 3; ++k) values[k] = r * cosines[k] - c2 / 3;
         if (std::fabs(values[0]) < std::fabs(values[1])) std::swap(values[0], values[1]);
         if (std::fabs(values[0]) < std::fabs(values[2])) std::swap(values[0], values[2]);
         if (std::fabs(values[1]) < std::fabs(values[2])) std::swap(values[1], values[2]);
@@ -226,6 +230,36 @@ void along_y(const float* v, std::size_t width, float* o, std::size_t xa, std::s
         for (std::size_t x = xa; x < xb; ++x)
             o[x] += Derive ? g[i] * (after[x] - before[x]) : f[i] * (before[x] + after[x]);
     }
+}
+
+// Adds the six products of the gradients (a, b, c) of n pixels to the sums
+// xx, xy, xz, yy, yz, zz. Each product of two 16-bit values fits 32 bits.
+inline __attribute__((always_inline)) void add_products(const short* __restrict a, const short* __restrict b,
+                                                        const short* __restrict c, std::size_t n,
+                                                        std::int64_t* __restrict xx, std::int64_t* __restrict xy,
+                                                        std::int64_t* __restrict xz, std::int64_t* __restrict yy,
+                                                        std::int64_t* __restrict yz, std::int64_t* __restrict zz) {
+    for (std::size_t x = 0; x < n; ++x) {
+        const int u = a[x], v = b[x], w = c[x];
+        xx[x] += u * u;
+        xy[x] += u * v;
+        xz[x] += u * w;
+        yy[x] += v * v;
+        yz[x] += v * w;
+        zz[x] += w * w;
+    }
+}
+
+// The six products of the gradients at offset `at` of each of the bz ring
+// planes, summed over the planes into six blocks of `width` (64-bit).
+// Compiled also for AVX2, whose vectors widen and multiply eight values at
+// a time (the loader picks the clone the processor runs).
+WITH_AVX2_CLONE void row_products(short* const* gx, short* const* gy, short* const* gz, int bz, std::size_t at,
+                                  std::size_t width, std::int64_t* out) {
+    std::fill(out, out + 6 * width, 0);
+    for (int p = 0; p < bz; ++p)
+        add_products(gx[p] + at, gy[p] + at, gz[p] + at, width, out, out + width, out + 2 * width, out + 3 * width,
+                     out + 4 * width, out + 5 * width);
 }
 
 }  // namespace
@@ -422,29 +456,19 @@ void Acp3D_NS(short** gx, short** gy, short** gz, int nc, int nr, float* dir_x, 
     const double count = static_cast<double>(bx) * by * bz;
 
     // For each column, the six sums over the box's rows and all the ring's
-    // planes: xx, xy, xz, yy, yz, zz, six blocks of nc.
+    // planes: xx, xy, xz, yy, yz, zz, six blocks of nc. The products of
+    // each row are summed over the planes once, when the row enters the
+    // box, and kept until it leaves (a ring of by + 1 rows).
+    const std::size_t block = 6 * width;
     static std::vector<std::int64_t> storage;
-    std::int64_t* column = scratch(storage, 6 * width);
-    std::fill(column, column + 6 * width, 0);
-    // Adds (sign 1) or removes (sign -1) the products of row y.
-    auto take_row = [&](int y, std::int64_t sign) {
-        const std::size_t at = static_cast<std::size_t>(y) * width;
-        for (int p = 0; p < bz; ++p) {
-            const short* a = gx[p] + at;
-            const short* b = gy[p] + at;
-            const short* c = gz[p] + at;
-            for (std::size_t x = 0; x < width; ++x) {
-                const std::int64_t u = a[x], v = b[x], w = c[x];
-                column[x] += sign * (u * u);
-                column[width + x] += sign * (u * v);
-                column[2 * width + x] += sign * (u * w);
-                column[3 * width + x] += sign * (v * v);
-                column[4 * width + x] += sign * (v * w);
-                column[5 * width + x] += sign * (w * w);
-            }
-        }
-    };
-    for (int y = 0; y < by; ++y) take_row(y, 1);
+    std::int64_t* column = scratch(storage, block * (static_cast<std::size_t>(by) + 2));
+    std::int64_t* rows = column + block;
+    auto row_of = [&](int y) { return rows + static_cast<std::size_t>(y % (by + 1)) * block; };
+    std::fill(column, column + block, 0);
+    for (int y = 0; y < by; ++y) {
+        row_products(gx, gy, gz, bz, static_cast<std::size_t>(y) * width, width, row_of(y));
+        for (std::size_t i = 0; i < block; ++i) column[i] += row_of(y)[i];
+    }
 
     for (int y = hy; y < nr - hy; ++y) {
         std::int64_t box[6] = {0, 0, 0, 0, 0, 0};
@@ -467,8 +491,10 @@ void Acp3D_NS(short** gx, short** gy, short** gz, int nc, int nr, float* dir_x, 
                 for (int k = 0; k < 6; ++k) box[k] += column[k * width + x + hx + 1] - column[k * width + x - hx];
         }
         if (y + hy + 1 < nr) {
-            take_row(y + hy + 1, 1);
-            take_row(y - hy, -1);
+            std::int64_t* entering = row_of(y + hy + 1);
+            const std::int64_t* leaving = row_of(y - hy);
+            row_products(gx, gy, gz, bz, static_cast<std::size_t>(y + hy + 1) * width, width, entering);
+            for (std::size_t i = 0; i < block; ++i) column[i] += entering[i] - leaving[i];
         }
     }
 }
