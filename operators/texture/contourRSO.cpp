@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cfloat>
 #include <cstdint>
 #include <cstdio>
@@ -55,9 +56,121 @@ unsigned char mask_cell(int k, int i, int j, int w) {
 
 float normalised(float r) { return r > 1 ? 1.0f / r : r; }
 
+// Strengths and codes on the bits of the ratios: ratios and normalised
+// ratios are non-negative floats, whose order is that of their bit
+// patterns read as integers, and integer comparisons let rows of pixels
+// run in vector registers (float comparisons and quotients would have to
+// stay behind branches, in case they trap).
+constexpr std::int32_t kOne = std::bit_cast<std::int32_t>(1.0f);
+
+inline std::int32_t bits(float v) { return std::bit_cast<std::int32_t>(v); }
+
+// n[j] = min(r[j], 1 / r[j]) for j in [first, last); the quotients first,
+// in a loop of their own.
+void normalise_row(const float* __restrict r, float* __restrict n, std::size_t first, std::size_t last) {
+    for (std::size_t j = first; j < last; ++j) n[j] = 1.0f / r[j];
+    for (std::size_t j = first; j < last; ++j) n[j] = bits(r[j]) > kOne ? n[j] : r[j];
+}
+
+struct Strongest {
+    std::int32_t value;  // bits of the strength
+    int code;
+};
+
+// valdirmax: r1 decides first (r1 = 1 gives 1.0 and code 0); each later
+// ratio replaces it when its normalised value n is strictly smaller.
+inline __attribute__((always_inline)) Strongest strongest(const std::int32_t (&r)[4], const std::int32_t (&n)[4]) {
+    Strongest s{n[0], r[0] < kOne ? kBelow[0] : r[0] > kOne ? kAbove[0] : 0};
+    for (int k = 1; k < 4; ++k) {
+        const int code = r[k] < kOne ? kBelow[k] : kAbove[k];
+        const bool better = n[k] < s.value;
+        s.value = better ? n[k] : s.value;
+        s.code = better ? code : s.code;
+    }
+    return s;
+}
+
+// The strengths and codes of columns [first, last) from the ratio rows r
+// and their normalised rows n.
+void strongest_row(const float* const r[4], const float* const n[4], std::size_t first, std::size_t last,
+                   float* __restrict value, unsigned char* __restrict code) {
+    const float* __restrict r0 = r[0];
+    const float* __restrict r1 = r[1];
+    const float* __restrict r2 = r[2];
+    const float* __restrict r3 = r[3];
+    const float* __restrict n0 = n[0];
+    const float* __restrict n1 = n[1];
+    const float* __restrict n2 = n[2];
+    const float* __restrict n3 = n[3];
+    for (std::size_t j = first; j < last; ++j) {
+        const std::int32_t ratios[4] = {bits(r0[j]), bits(r1[j]), bits(r2[j]), bits(r3[j])};
+        const std::int32_t normalised[4] = {bits(n0[j]), bits(n1[j]), bits(n2[j]), bits(n3[j])};
+        const Strongest s = strongest(ratios, normalised);
+        value[j] = std::bit_cast<float>(s.value);
+        code[j] = static_cast<unsigned char>(s.code);
+    }
+}
+
+// Normalised ratio rows 0, 1, 2 (previous, current, next) of each mask.
+using NormalisedRows = std::array<std::array<const float*, 3>, 4>;
+
+// maxlocgrad over columns [first, last) of the current row (first >= 1):
+// a pixel of strength value[j] and code[j] is kept when its strength is at
+// most the normalised ratio of its own mask at both neighbours across that
+// mask's line; kept pixels go to out_value and out_code, the others get
+// 1.0 and 0. Every mask's test is made and the code's chosen, so that the
+// row runs in vector registers.
+void local_maxima(const float* __restrict value, const unsigned char* __restrict code, const NormalisedRows& n,
+                  std::size_t first, std::size_t last, float* __restrict out_value,
+                  unsigned char* __restrict out_code) {
+    const float* __restrict v1 = n[0][1];
+    const float* __restrict h0 = n[1][0];
+    const float* __restrict h2 = n[1][2];
+    const float* __restrict d0 = n[2][0];
+    const float* __restrict d2 = n[2][2];
+    const float* __restrict a0 = n[3][0];
+    const float* __restrict a2 = n[3][2];
+    for (std::size_t j = first; j < last; ++j) {
+        const std::int32_t v = bits(value[j]);
+        const int c = code[j];
+        const bool vertical = (v <= bits(v1[j - 1])) & (v <= bits(v1[j + 1]));
+        const bool horizontal = (v <= bits(h0[j])) & (v <= bits(h2[j]));
+        const bool diagonal = (v <= bits(d0[j + 1])) & (v <= bits(d2[j - 1]));
+        const bool anti = (v <= bits(a0[j - 1])) & (v <= bits(a2[j + 1]));
+        const bool keep = (((c == 1) | (c == 128)) & vertical) | (((c == 64) | (c == 192)) & horizontal) |
+                          (((c == 96) | (c == 224)) & diagonal) | (((c == 32) | (c == 160)) & anti);
+        out_value[j] = std::bit_cast<float>(keep ? v : kOne);
+        out_code[j] = static_cast<unsigned char>(keep ? c : 0);
+    }
+}
+
+// The quotient of two exact sums, below 2^46 (at most 16129 squares below
+// 2^32), rounded to extended precision then to single precision, as the
+// definition's extended-precision sums give it; the largest float when
+// only s2 is 0, 1.0 when both are.
 float ratio(Sum s1, Sum s2) {
     if (s2 != 0) return static_cast<float>(static_cast<long double>(s1) / static_cast<long double>(s2));
     return s1 != 0 ? FLT_MAX : 1.0f;
+}
+
+// A sum below 2^52 as a double, exactly, by its bits (a form that
+// vectorises: the processor has no packed conversion of 64-bit integers).
+inline double exact(Sum x) { return std::bit_cast<double>(x | 0x4330000000000000ull) - 4503599627370496.0; }
+
+// The ratios s1[j] / s2[j] of a row, j in [first, last), as ratio() gives
+// them. The double quotient is correctly rounded from the same exact value
+// as the extended one, so both round to the same float unless the double
+// lies within a few of its units of a float midpoint (the low 29 of its 52
+// fraction bits near 2^28): only those, and the zero denominators, are
+// redone one by one. The rest runs in vector registers.
+void ratio_row(const Sum* __restrict s1, const Sum* __restrict s2, double* __restrict quotient, float* __restrict r,
+               std::size_t first, std::size_t last) {
+    for (std::size_t j = first; j < last; ++j) quotient[j] = exact(s1[j]) / exact(s2[j]);
+    for (std::size_t j = first; j < last; ++j) r[j] = static_cast<float>(quotient[j]);
+    constexpr std::uint64_t kLow = (std::uint64_t{1} << 29) - 1, kHalf = std::uint64_t{1} << 28;
+    for (std::size_t j = first; j < last; ++j)
+        if (s2[j] == 0 || ((std::bit_cast<std::uint64_t>(quotient[j]) & kLow) - (kHalf - 4)) <= 8)
+            r[j] = ratio(s1[j], s2[j]);
 }
 
 // The four ratios of successive image rows, columns h ... nc-h-1.
@@ -73,7 +186,10 @@ public:
           below_(width_),
           vertical_(width_),
           diagonal_(static_cast<std::size_t>(in.nc) + in.nr + 1),
-          anti_(diagonal_.size()) {}
+          anti_(diagonal_.size()),
+          first_(width_),
+          second_(width_),
+          quotient_(width_) {}
 
     // Computes the ratios of image row i into r[0 ... 3] (columns h ...
     // nc-h-1). The first call is for row h, each next one for the next row.
@@ -90,12 +206,29 @@ public:
         const Sum* down = below_.data();
         const Sum* dg = diagonal_.data() + (in_.nr - i);  // dg[c]: diagonal through column c of row i
         const Sum* ad = anti_.data() + i;                 // ad[c]: anti-diagonal through column c of row i
-        for (std::size_t j = h; j < nc - h; ++j) {
-            r[0][j] = ratio(vp[j] - vp[j - h], vp[j + h + 1] - vp[j + 1]);
-            r[1][j] = ratio(up[j + h + 1] - up[j - h], down[j + h + 1] - down[j - h]);
-            r[2][j] = ratio(vp[j + h + 1] - dg[j + 1], dg[j] - vp[j - h]);
-            r[3][j] = ratio(ad[j] - vp[j - h], vp[j + h + 1] - ad[j + 1]);
+        Sum* __restrict s1 = first_.data();
+        Sum* __restrict s2 = second_.data();
+        const std::size_t a = h, b = nc - h;
+        for (std::size_t j = a; j < b; ++j) {
+            s1[j] = vp[j] - vp[j - h];
+            s2[j] = vp[j + h + 1] - vp[j + 1];
         }
+        ratio_row(s1, s2, quotient_.data(), r[0], a, b);
+        for (std::size_t j = a; j < b; ++j) {
+            s1[j] = up[j + h + 1] - up[j - h];
+            s2[j] = down[j + h + 1] - down[j - h];
+        }
+        ratio_row(s1, s2, quotient_.data(), r[1], a, b);
+        for (std::size_t j = a; j < b; ++j) {
+            s1[j] = vp[j + h + 1] - dg[j + 1];
+            s2[j] = dg[j] - vp[j - h];
+        }
+        ratio_row(s1, s2, quotient_.data(), r[2], a, b);
+        for (std::size_t j = a; j < b; ++j) {
+            s1[j] = ad[j] - vp[j - h];
+            s2[j] = vp[j + h + 1] - ad[j + 1];
+        }
+        ratio_row(s1, s2, quotient_.data(), r[3], a, b);
     }
 
 private:
@@ -165,6 +298,8 @@ private:
     std::vector<Sum> ring_;                      // prefix rows i-h ... i+h+1
     std::vector<Sum> above_, below_, vertical_;  // prefixes summed over rows i-h..i-1, i+1..i+h, i-h..i+h
     std::vector<Sum> diagonal_, anti_;
+    std::vector<Sum> first_, second_;  // the two half sums of one mask along the row
+    std::vector<double> quotient_;
 };
 
 void check_descriptor(const contourRSO_t* d, const char* who) {
@@ -258,53 +393,70 @@ int contourRSOu2_calc(contourRSO_t* desc, imau2 in, imafl* val, imau1* dir) {
     const std::size_t first = static_cast<std::size_t>(h),
                       last = static_cast<std::size_t>(nc - h);  // columns [first, last)
 
+    const std::size_t width = static_cast<std::size_t>(nc);
     if (!desc->max_locaux) {
-        std::vector<float> rows(4 * static_cast<std::size_t>(nc));
-        float* const r[4] = {rows.data(), rows.data() + nc, rows.data() + 2 * nc, rows.data() + 3 * nc};
+        std::vector<float> rows(8 * width);
+        float* const r[4] = {rows.data(), rows.data() + width, rows.data() + 2 * width, rows.data() + 3 * width};
+        float* const n[4] = {r[3] + width, r[3] + 2 * width, r[3] + 3 * width, r[3] + 4 * width};
         for (int i = h; i < nr - h; ++i) {
             ratios.row(i, r);
-            for (std::size_t j = first; j < last; ++j)
-                valdirmax(r[0][j], r[1][j], r[2][j], r[3][j], &val->pixels[i][j], &dir->pixels[i][j]);
+            for (int k = 0; k < 4; ++k) normalise_row(r[k], n[k], first, last);
+            strongest_row(r, n, first, last, val->pixels[i], dir->pixels[i]);
         }
         return NO_ERROR;
     }
 
-    // Three rows of ratios per mask, rotated by exchanging their storage;
-    // the rows' order is put back at the end, so that the records stay
-    // whole. Rows before the first computed one, after the last, and
-    // columns outside [first, last) hold 1.0, which never beats a contour.
+    // Three rows of ratios per mask, rotated by exchanging their storage,
+    // beside the same rows normalised; the ratio rows' order is put back at
+    // the end, so that the records stay whole. Rows before the first
+    // computed one, after the last, and columns outside [first, last) hold
+    // 1.0, which never beats a contour.
+    for (int k = 0; k < 4; ++k) fill(&desc->rapports[k], 1.0f);
+    if (h == 0) return NO_ERROR;  // a window of 1: every ratio is 1, no contour
     float* original[4][3];
+    std::vector<float> storage(14 * width, 1.0f);
+    std::array<std::array<float*, 3>, 4> normalised;
     for (int k = 0; k < 4; ++k) {
-        fill(&desc->rapports[k], 1.0f);
         std::copy(desc->rapports[k].pixels, desc->rapports[k].pixels + 3, original[k]);
+        for (int row = 0; row < 3; ++row) normalised[k][row] = storage.data() + (3 * k + row) * width;
     }
-    auto row_of = [&](int index) {
+    float* strength = storage.data() + 12 * width;
+    std::vector<unsigned char> codes(width);
+    auto ratios_at = [&](int index) {
         return std::array<float*, 4>{desc->rapports[0].pixels[index], desc->rapports[1].pixels[index],
                                      desc->rapports[2].pixels[index], desc->rapports[3].pixels[index]};
     };
+    auto normalised_row = [&](int index) {
+        return std::array<float*, 4>{normalised[0][index], normalised[1][index], normalised[2][index],
+                                     normalised[3][index]};
+    };
+    auto compute = [&](int i, int index) {
+        const std::array<float*, 4> r = ratios_at(index), n = normalised_row(index);
+        ratios.row(i, r.data());
+        for (int k = 0; k < 4; ++k) normalise_row(r[k], n[k], first, last);
+    };
     // The pixels of ratio row 1, which lies on image row i.
     auto keep_maxima = [&](int i) {
-        const std::array<float*, 4> r = row_of(1);
-        for (std::size_t j = first; j < last; ++j) {
-            float value;
-            unsigned char code;
-            valdirmax(r[0][j], r[1][j], r[2][j], r[3][j], &value, &code);
-            if (maxlocgrad(value, code, static_cast<int>(j), desc)) {
-                val->pixels[i][j] = value;
-                dir->pixels[i][j] = code;
-            }
-        }
+        const std::array<float*, 4> r = ratios_at(1), n = normalised_row(1);
+        strongest_row(r.data(), n.data(), first, last, strength, codes.data());
+        NormalisedRows rows;
+        for (int k = 0; k < 4; ++k)
+            for (int row = 0; row < 3; ++row) rows[k][row] = normalised[k][row];
+        local_maxima(strength, codes.data(), rows, first, last, val->pixels[i], dir->pixels[i]);
     };
-    ratios.row(h, row_of(1).data());
+    compute(h, 1);
     for (int i = h + 1; i < nr - h; ++i) {
-        ratios.row(i, row_of(2).data());
+        compute(i, 2);
         keep_maxima(i - 1);
         for (int k = 0; k < 4; ++k) {
-            float** p = desc->rapports[k].pixels;
-            std::rotate(p, p + 1, p + 3);
+            std::rotate(desc->rapports[k].pixels, desc->rapports[k].pixels + 1, desc->rapports[k].pixels + 3);
+            std::rotate(normalised[k].begin(), normalised[k].begin() + 1, normalised[k].end());
         }
     }
-    for (float* r : row_of(2)) std::fill(r + first, r + last, 1.0f);
+    for (int k = 0; k < 4; ++k) {
+        std::fill(ratios_at(2)[k] + first, ratios_at(2)[k] + last, 1.0f);
+        std::fill(normalised[k][2] + first, normalised[k][2] + last, 1.0f);
+    }
     keep_maxima(nr - h - 1);
     for (int k = 0; k < 4; ++k) std::copy(original[k], original[k] + 3, desc->rapports[k].pixels);
     return NO_ERROR;
@@ -327,24 +479,11 @@ float appl_masque12(imau2 in, imau1 masque, int row, int col, const float* squar
 }
 
 void valdirmax(float r1, float r2, float r3, float r4, float* valeur, unsigned char* code) {
-    if (r1 < 1) {
-        *valeur = r1;
-        *code = kBelow[0];
-    } else if (r1 > 1) {
-        *valeur = 1.0f / r1;
-        *code = kAbove[0];
-    } else {
-        *valeur = 1.0f;
-        *code = 0;
-    }
-    const float r[3] = {r2, r3, r4};
-    for (int k = 1; k < 4; ++k) {
-        const float v = normalised(r[k - 1]);
-        if (v < *valeur) {
-            *valeur = v;
-            *code = r[k - 1] < 1 ? kBelow[k] : kAbove[k];
-        }
-    }
+    const std::int32_t r[4] = {bits(r1), bits(r2), bits(r3), bits(r4)};
+    const std::int32_t n[4] = {bits(normalised(r1)), bits(normalised(r2)), bits(normalised(r3)), bits(normalised(r4))};
+    const Strongest s = strongest(r, n);
+    *valeur = std::bit_cast<float>(s.value);
+    *code = static_cast<unsigned char>(s.code);
 }
 
 int maxlocgrad(float valeur, unsigned char code, int col, contourRSO_t* desc) {

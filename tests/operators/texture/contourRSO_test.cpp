@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files.hpp"
@@ -279,4 +283,38 @@ TEST(ContourRSO, InitBuildsNamedMasksAndRefusesWhatCannotBeComputed) {
                                  "\n>> ERREUR contourRSO_lect : reponse \"" + r.replies.back() +
                                      "\" refusee a la question \"q: " + r.question + "\" (" + r.accepted + ")\n"));
     }
+}
+
+TEST(ContourRSO, RatiosNearAFloatMidpointFollowTheExtendedDivision) {
+    // s1 / s2 lies 2^-24 / s2 (less than half a unit of a double) below the
+    // float midpoint m = (2^24 + 3) 2^-24: the double quotient is m itself,
+    // which rounds up to even, while the extended one rounds down.
+    const std::uint64_t m = (1u << 24) + 3;
+    std::uint64_t inverse = m;  // of m modulo 2^24, by Newton's iteration
+    for (int i = 0; i < 5; ++i) inverse = inverse * (2 - m * inverse) & 0xFFFFFF;
+    const std::uint64_t s2 = inverse + (32ull << 24), s1 = (m * s2 - 1) >> 24;
+    ASSERT_EQ(m * s2 - (s1 << 24), 1u);
+    ASSERT_NE(static_cast<float>(static_cast<double>(s1) / static_cast<double>(s2)),
+              static_cast<float>(static_cast<long double>(s1) / static_cast<long double>(s2)));
+    // Column 50 of a 102 x 102 image holds s1 as squares of values up to
+    // 4096 (exact in single precision) above row 50 and s2 below: at pixel
+    // (50, 50) the horizontal and both diagonal splits give s1 / s2, the
+    // vertical one 0 / 0.
+    Case c{102, 102, 101, 0, std::vector<unsigned short>(102 * 102, 0)};
+    for (const auto& [sum, top] : {std::pair{s1, true}, std::pair{s2, false}}) {
+        std::uint64_t rest = sum;
+        for (int row = top ? 0 : 51; rest != 0; ++row) {
+            ASSERT_LT(row, top ? 50 : 101);
+            std::uint64_t v =
+                std::min<std::uint64_t>(4096, static_cast<std::uint64_t>(std::sqrt(static_cast<double>(rest))));
+            while (v * v > rest) --v;
+            c.v[row * 102 + 50] = static_cast<unsigned short>(v);
+            rest -= v * v;
+        }
+    }
+    const std::vector<double> got = detect(c);
+    EXPECT_EQ(got, reference(c));
+    const float r2 = static_cast<float>(static_cast<long double>(s1) / static_cast<long double>(s2));
+    EXPECT_EQ(got[2 * (50 * 102 + 50)], 1 / r2);
+    EXPECT_EQ(got[2 * (50 * 102 + 50) + 1], 64);
 }
