@@ -14,14 +14,12 @@ using namespace testing_support;
 
 namespace {
 
-const std::vector<std::string> kQuestions = {
-    ">> champ de vecteurs : nom complet du fichier image a lire",
-    ">> champ de vecteurs : nom complet du fichier avec les vecteurs a lire",
-    ">> champ de vecteurs : nom complet du fichier image a ecrire",
-    " rayon de la fenetre d'analyse",
-    " modus (filtrage directionelle: 0, ou tracer les vecteurs: 1)",
-    " intensity de la ligne (uniquement quand modus=1)",
-};
+const std::vector<std::string> kQuestions = {">> champ de vecteurs : nom complet du fichier image a lire",
+                                             ">> champ de vecteurs : nom complet du fichier avec les vecteurs a lire",
+                                             ">> champ de vecteurs : nom complet du fichier image a ecrire",
+                                             " rayon de la fenetre d'analyse",
+                                             " modus (filtrage directionelle: 0, ou tracer les vecteurs: 1)",
+                                             " intensity de la ligne (uniquement quand modus=1)"};
 
 using Samples = std::function<int(int, int, int)>;
 
@@ -85,24 +83,26 @@ TEST_F(VectorTool, RefusalsComeBeforeAnyOutputFile) {
     write("x.vec", field(7, 6, 5, 1, 0, 0));
     write("wide.vec", field(8, 6, 5, 1, 0, 0));
     write("short.vec", field(7, 6, 5, 1, 0, 0).substr(0, 100));
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-    } refusals[] = {
-        {{"in.vol", "wide.vec", "out.vol", "1", "0", "0"},
-         3,
+    const std::string lect = "\n>> ERREUR vector_lect : reponse ";
+    // Replies: volume, vectors, radius, mode, intensity; status, message.
+    const std::vector<std::string> refusals[] = {
+        {"in.vol", "wide.vec", "1", "0", "0", "3",
          "The X,Y or Z diminsions of the input data blocs are not cooresponding to each other!"},
-        {{"in.vol", "none.vec", "out.vol", "1", "0", "0"}, 3, "file none.vec not found\n"},
-        {{"in.vol", "x.vec", "out.vol", "1", "3", "0"}, 3, "illegal Modus 3\n"},
-        {{"in.vol", "x.vec", "out.vol", "3", "0", "0"},
-         1,
+        {"in.vol", "none.vec", "1", "0", "0", "3", "file none.vec not found\n"},
+        {"in.vol", "x.vec", "1", "3", "0", "3", "illegal Modus 3\n"},
+        {"in.vol", "x.vec", "1", "-1", "0", "3", "illegal Modus -1\n"},
+        {"in.vol", "x.vec", "3", "0", "0", "1",
          "\n>> ERREUR vector_calc : rayon 3 trop grand pour le volume 7x6x5 (aucun voxel interieur)\n"},
-        {{"in.vol", "short.vec", "out.vol", "1", "0", "0"},
-         1,
+        {"in.vol", "short.vec", "1", "0", "0", "1",
          "\n>> ERREUR getev : fichier de vecteurs short.vec de 100 octets alors que 7 x 6 x 5 vecteurs en demandent "
          "2532\n"},
-        {{"none.vol", "x.vec", "out.vol", "1", "0", "0"}, 1, "Can't open file none.vol\n"},
-    };
-    for (const auto& r : refusals) expect_refused(r.args, r.status, r.message, {"out.vol"});
+        {"none.vol", "x.vec", "1", "0", "0", "1", "Can't open file none.vol\n"},
+        {"in.vol", "x.vec", "0", "0", "0", "1",
+         lect + "\"0\" refusee a la question \"" + kQuestions[3] + "\" (entier de 1 a 2147483647)\n"},
+        {"in.vol", "x.vec", "1", "1", "40000", "1",
+         lect + "\"40000\" refusee a la question \"" + kQuestions[5] + "\" (entier de -32768 a 32767)\n"}};
+    for (const auto& r : refusals)
+        expect_refused({r[0], r[1], "out.vol", r[2], r[3], r[4]}, std::stoi(r[5]), r[6], {"out.vol"});
+    // In mode 0 the intensity is not used: any value passes.
+    EXPECT_EQ(run({"in.vol", "x.vec", "out.vol", "1", "0", "40000"}).status, 0);
 }

@@ -79,7 +79,8 @@ std::vector<double> reference(const Case& c) {
     for (int v = 0; v < 65536; ++v) squares[v] = static_cast<float>(v) * static_cast<float>(v);
     const int h = c.w / 2;
     auto cell = [&](int k, int i, int j) {
-        const int first[4] = {j < h, i<h, j> i, i + j < c.w - 1}, second[4] = {j > h, i > h, j<i, i + j> c.w - 1};
+        const bool first[4] = {(j < h), (i < h), (j > i), (i + j < c.w - 1)};
+        const bool second[4] = {(j > h), (i > h), (j < i), (i + j > c.w - 1)};
         return first[k] ? 1 : second[k] ? 2 : 0;
     };
     std::vector<float> r[4];
@@ -181,107 +182,74 @@ TEST(ContourRSO, EdgeCasesOfTheDefinition) {
 }
 
 TEST(ContourRSO, ValdirmaxAndMaxlocgrad) {
-    const struct {
-        float r[4], value;
-        int code;
-    } cases[] = {
-        {{1, 1, 1, 1}, 1, 0},
-        {{0.5f, 1, 1, 1}, 0.5f, 128},
-        {{2, 1, 1, 1}, 0.5f, 1},
-        {{1, 0.4f, 1, 1}, 0.4f, 192},
-        {{1, 4, 1, 1}, 0.25f, 64},
-        {{1, 1, 0.3f, 1}, 0.3f, 224},
-        {{1, 1, 5, 1}, 0.2f, 96},
-        {{1, 1, 1, 0.1f}, 0.1f, 160},
-        {{1, 1, 1, 20}, 0.05f, 32},
-        {{0.5f, 2, 0.5f, 2}, 0.5f, 128},  // ties keep the first
-        {{4, 0.5f, 0.25f, 2}, 0.25f, 1},
-        {{FLT_MAX, 1, 1, 1}, 1 / FLT_MAX, 1},
-    };
+    // r1, r2, r3, r4, strength, code; ties keep the earlier ratio.
+    const float cases[][6] = {{1, 1, 1, 1, 1, 0},
+                              {0.5f, 1, 1, 1, 0.5f, 128},
+                              {2, 1, 1, 1, 0.5f, 1},
+                              {1, 0.4f, 1, 1, 0.4f, 192},
+                              {1, 4, 1, 1, 0.25f, 64},
+                              {1, 1, 0.3f, 1, 0.3f, 224},
+                              {1, 1, 5, 1, 0.2f, 96},
+                              {1, 1, 1, 0.1f, 0.1f, 160},
+                              {1, 1, 1, 20, 0.05f, 32},
+                              {0.5f, 2, 0.5f, 2, 0.5f, 128},
+                              {4, 0.5f, 0.25f, 2, 0.25f, 1},
+                              {FLT_MAX, 1, 1, 1, 1 / FLT_MAX, 1}};
     for (const auto& c : cases) {
         float value;
         unsigned char code;
-        valdirmax(c.r[0], c.r[1], c.r[2], c.r[3], &value, &code);
-        EXPECT_EQ(value, c.value) << c.code;
-        EXPECT_EQ(code, c.code) << c.value;
+        valdirmax(c[0], c[1], c[2], c[3], &value, &code);
+        EXPECT_EQ(std::make_pair(value, static_cast<float>(code)), std::make_pair(c[4], c[5])) << c[0] << " " << c[1];
     }
-    // Ratio rows 0, 1, 2 of three columns; column 1 of row 1 has strength 0.5.
+    // Ratio rows 0, 1, 2 of three columns, all 1 but an above-right
+    // neighbour of normalised ratio 0.4 for the main diagonal and a
+    // below-right one of 0.5 for the anti-diagonal. Code, strength, kept.
     contourRSO_t d{};
     for (auto& r : d.rapports) r = make_image<imafl>(3, 3, [](int, int) { return 1.0f; });
-    d.rapports[2].pixels[0][2] = 2.5f;  // its neighbour above-right is stronger
-    d.rapports[3].pixels[2][2] = 0.5f;  // its neighbour below-right ties
-    const struct {
-        unsigned char code;
-        float value;
-        int accepted;
-    } maxima[] = {{0, 0.5f, 0},   {1, 0.5f, 1},  {192, 0.5f, 1}, {96, 0.5f, 0},
-                  {224, 0.3f, 1}, {32, 0.5f, 1}, {160, 0.6f, 0}};
-    for (const auto& m : maxima) EXPECT_EQ(maxlocgrad(m.value, m.code, 1, &d), m.accepted) << +m.code;
+    d.rapports[2].pixels[0][2] = 2.5f;
+    d.rapports[3].pixels[2][2] = 0.5f;
+    const float maxima[][3] = {{0, 0.5f, 0},   {1, 0.5f, 1},  {192, 0.5f, 1}, {96, 0.5f, 0},
+                               {224, 0.3f, 1}, {32, 0.5f, 1}, {160, 0.6f, 0}};
+    for (const auto& m : maxima) EXPECT_EQ(maxlocgrad(m[1], static_cast<unsigned char>(m[0]), 1, &d), m[2]) << m[0];
     EXPECT_TRUE(ended(run_captured([&] { maxlocgrad(0.5f, 7, 1, &d); }), 1,
                       "\n\n>> ERREUR maxlocgrad : direction 7 inconnue\n\n"));
     for (auto& r : d.rapports) free_imafl(&r);
 }
 
 TEST(ContourRSO, InitBuildsNamedMasksAndRefusesWhatCannotBeComputed) {
-    const char* masks[4] = {"1102211022", "1111111111", "0111120111", "1111011102"};  // rows 0 and 1 of each, w = 5
+    // Rows 0 and 1 of each mask, w = 5. (The dialogue's refusals run end to
+    // end in the program's tests.)
+    const char* masks[4] = {"1102211022", "1111111111", "0111120111", "1111011102"};
     imau2 in = make_image<imau2>(6, 7, [](int, int) { return 0; });
     snprintf(in.nom, sizeof in.nom, "%s", "in.imw");
     contourRSO_t d{5, 0, 1, {}, {}};
     imafl val{};
     imau1 dir{};
     contourRSOu2_init(&d, in, &val, &dir);
-    EXPECT_EQ(std::string(val.nom) + " " + dir.nom, "in.imw_ctr_val5x5 in.imw_ctr_dir5x5");
-    EXPECT_EQ(shape(val) + shape(dir) + shape(d.rapports[3]), "6x76x76x3");
+    EXPECT_EQ(std::string(val.nom) + " " + dir.nom + " " + shape(val) + shape(dir) + shape(d.rapports[3]),
+              "in.imw_ctr_val5x5 in.imw_ctr_dir5x5 6x76x76x3");
     for (int k = 0; k < 4; ++k) {
-        std::string rows;
-        for (int i = 0; i < 2; ++i)
-            for (int j = 0; j < 5; ++j) rows += static_cast<char>('0' + d.masques[k].pixels[i][j]);
-        EXPECT_EQ(rows, masks[k]) << k;
+        std::string cells;  // the block holds the rows one after the other
+        for (int i = 0; i < 10; ++i) cells += static_cast<char>('0' + d.masques[k].pixels[0][i]);
+        EXPECT_EQ(cells, masks[k]) << k;
     }
     release(d, val, dir);
     free_imau2(&in);
     const struct {
         signed char w;
-        unsigned char save, maxima;
+        unsigned char save;
         int nc, nr;
         const char* message;
-    } refused[] = {
-        {5, 0, 0, 5, 9, "fenetre 5x5 trop grande pour l'image 5x9\n"},
-        {7, 0, 0, 9, 7, "fenetre 7x7 trop grande pour l'image 9x7\n"},
-        {4, 0, 0, 9, 9, "fenetre 4 incorrecte (entier impair de 1 a 127)\n"},
-        {-3, 0, 0, 9, 9, "fenetre -3 incorrecte (entier impair de 1 a 127)\n"},
-        {3, 2, 0, 9, 9, "choix 2 et 0 incorrects (0 ou 1)\n"},
-    };
+    } refused[] = {{7, 0, 9, 7, "fenetre 7x7 trop grande pour l'image 9x7\n"},
+                   {4, 0, 9, 9, "fenetre 4 incorrecte (entier impair de 1 a 127)\n"},
+                   {-3, 0, 9, 9, "fenetre -3 incorrecte (entier impair de 1 a 127)\n"},
+                   {3, 2, 9, 9, "choix 2 et 0 incorrects (0 ou 1)\n"}};
     for (const auto& r : refused) {
         const Outcome run = run_captured([&] {
-            imau2 image = make_image<imau2>(r.nc, r.nr, [](int, int) { return 0; });
-            contourRSO_t bad{r.w, r.save, r.maxima, {}, {}};
-            contourRSOu2_init(&bad, image, &val, &dir);
+            contourRSO_t bad{r.w, r.save, 0, {}, {}};
+            contourRSOu2_init(&bad, make_image<imau2>(r.nc, r.nr, [](int, int) { return 0; }), &val, &dir);
         });
         EXPECT_TRUE(ended(run, 1, std::string("\n>> ERREUR contourRSOu2_init : ") + r.message));
-    }
-    const struct {
-        std::vector<std::string> replies;
-        const char* question;
-        const char* accepted;
-    } replies[] = {
-        {{"4"}, "dimension fenetre d'analyse (impair)", "entier impair de 1 a 127"},
-        {{"129"}, "dimension fenetre d'analyse (impair)", "entier impair de 1 a 127"},
-        {{"-1"}, "dimension fenetre d'analyse (impair)", "entier impair de 1 a 127"},
-        {{"3", "2"}, "sauver imagette masque (oui=1/non=0)", "0, 1"},
-        {{"3", "0", "-1"}, "selection des contours max locaux (oui=1/non=0)", "0, 1"},
-    };
-    for (const auto& r : replies) {
-        const Outcome run = run_phase(
-            r.replies,
-            [](param* head) {
-                contourRSO_t c{};
-                return contourRSO_lect(&c, head, "q:");
-            },
-            [](param*, param*) {});
-        EXPECT_TRUE(ended_saying(run, 1,
-                                 "\n>> ERREUR contourRSO_lect : reponse \"" + r.replies.back() +
-                                     "\" refusee a la question \"q: " + r.question + "\" (" + r.accepted + ")\n"));
     }
 }
 

@@ -1,6 +1,6 @@
 // The vector operator's pieces: round_perso and getDiff on chosen values,
 // the digital segments drawn and averaged, by eye, the vector files it
-// refuses, and its dialogue. The whole computation: vector_tool_test.cpp.
+// refuses. The whole computation and the dialogue: vector_tool_test.cpp.
 
 #include "vector.h"
 
@@ -158,36 +158,4 @@ TEST(Vector, VectorFilesAreReadWithCare) {
                           getev(&f, missing.c_str());
                       }),
                       3, "file " + missing + " not found\n"));
-}
-
-TEST(Vector, DialogueRefusals) {
-    const std::string who = "\n>> ERREUR vector_lect : reponse \"";
-    const struct {
-        std::vector<std::string> replies;
-        int status;
-        std::string message;
-    } cases[] = {
-        {{"a.vol", "v.vec", "b.vol", "0"},
-         1,
-         who + "0\" refusee a la question \" rayon de la fenetre d'analyse\" (entier de 1 a 2147483647)\n"},
-        {{"a.vol", "v.vec", "b.vol", "2", "2"}, 3, "illegal Modus 2\n"},
-        {{"a.vol", "v.vec", "b.vol", "2", "-1"}, 3, "illegal Modus -1\n"},
-        {{"a.vol", "v.vec", "b.vol", "2", "1", "40000"},
-         1,
-         who + "40000\" refusee a la question \" intensity de la ligne (uniquement quand modus=1)\" (entier de -32768 "
-               "a 32767)\n"},
-        {{"a.vol", "v.vec", "b.vol", "2", "0", "40000"},
-         0,
-         "q: nom complet du fichier avec les vecteurs a lire = v.vec\n"},
-    };
-    for (const auto& c : cases) {
-        const Outcome run = run_phase(
-            c.replies,
-            [](param* head) {
-                vector_t d{};
-                return vector_lect(&d, head, "q:");
-            },
-            [](param*, param*) {});
-        EXPECT_TRUE(ended_saying(run, c.status, c.message));
-    }
 }
