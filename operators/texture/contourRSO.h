@@ -47,7 +47,7 @@ typedef struct {
  * locaux (oui=1/non=0)". A window that is not odd in 1 ... 127, or a flag
  * other than 0 and 1, is refused with one line and status 1. Returns the
  * record after the last question. */
-param* contourRSO_lect(contourRSO_t* desc, param* ptp, const char* debq);
+param *contourRSO_lect(contourRSO_t *desc, param *ptp, const char *debq);
 
 /* Refuses (status 1) a window not smaller than the image along both sides
  * or a descriptor the dialogue would have refused. Then sizes, names
@@ -56,7 +56,7 @@ param* contourRSO_lect(contourRSO_t* desc, param* ptp, const char* debq);
  * the local-maximum flag allocates the ratio rows filled with 1.0, and with
  * the save flag writes the masks as msqv.ima, msqh.ima, msqdp.ima and
  * msqds.ima (with their .dim) in the current folder. Returns 0. */
-int contourRSOu2_init(contourRSO_t* desc, imau2 in, imafl* val, imau1* dir);
+int contourRSOu2_init(contourRSO_t *desc, imau2 in, imafl *val, imau1 *dir);
 
 /* Fills *val with 1.0 and *dir with 0, then for every pixel at least w/2
  * from every edge stores its strength and code (with the local-maximum
@@ -65,25 +65,25 @@ int contourRSOu2_init(contourRSO_t* desc, imau2 in, imafl* val, imau1* dir);
  * the ratio is their quotient in extended precision stored in single
  * precision. Images of other sizes than in end the process with status 1.
  * Returns 0. */
-int contourRSOu2_calc(contourRSO_t* desc, imau2 in, imafl* val, imau1* dir);
+int contourRSOu2_calc(contourRSO_t *desc, imau2 in, imafl *val, imau1 *dir);
 
 /* The ratio of one mask (an odd square) at one pixel, from its definition:
  * S1 / S2 over the cells holding 1 and 2, with squares[v] = v*v in single
  * precision; 3.4028235e+38 when only S2 is 0, 1.0 when both are. The
  * window must lie inside the image. */
-float appl_masque12(imau2 in, imau1 masque, int row, int col, const float* squares);
+float appl_masque12(imau2 in, imau1 masque, int row, int col, const float *squares);
 
 /* Strength (*valeur) and code (*code) of the four ratios: r1 decides
  * first (1.0 and code 0 when r1 = 1); r2, r3, r4 in turn replace it when
  * their normalised ratio is strictly smaller. */
-void valdirmax(float r1, float r2, float r3, float r4, float* valeur, unsigned char* code);
+void valdirmax(float r1, float r2, float r3, float r4, float *valeur, unsigned char *code);
 
 /* 1 when the pixel of column col of ratio row 1 is a local maximum across
  * its contour: its strength is at most the normalised ratio of the same
  * mask at its two neighbours across the dividing line (rows 0 and 2 of
  * desc->rapports, or columns col - 1 and col + 1 of row 1). Code 0 gives
  * 0; an unknown code ends the process with status 1. */
-int maxlocgrad(float valeur, unsigned char code, int col, contourRSO_t* desc);
+int maxlocgrad(float valeur, unsigned char code, int col, contourRSO_t *desc);
 
 #ifdef __cplusplus
 }

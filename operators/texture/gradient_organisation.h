@@ -47,28 +47,29 @@ typedef struct {
  * a negative alpha, box sizes that are not positive and odd, T below 2, an
  * attribute outside 1 ... 17 or equal to 15, a number beyond its type.
  * Returns the record after the last question. */
-param* gradient_organisation_lect(gradient_organisation_t* desc, param* ptp, const char* debq);
+param *gradient_organisation_lect(gradient_organisation_t *desc, param *ptp, const char *debq);
 
 /* Checks that the gradient filters (2*(T/2) + 1 voxels) and the tensor box
  * fit in the volume described by in (dimx, dimy, dimz), ending the process
  * with status 1 otherwise; then allocates the three rings and the six
  * planes, zero-filled, for planes of dimx x dimy, and sets alpha_gradient =
  * CalculAlpha(T, 50, 0.02). Returns 0. */
-int gradient_organisation_init(gradient_organisation_t* desc, ima3Du1 in);
+int gradient_organisation_init(gradient_organisation_t *desc, ima3Du1 in);
 
-/* Streams the whole volume: in is the reading window opened by
- * lect_volume_u1_sequence_first with a width of 2*(T/2) + 1 planes and not
- * moved since; out is a writing window of the same plane size with at
- * least one plane, courant 0, whose file is prepared. For every input plane
- * s = 1 ... dimz it prints "Section s/dimz...", builds output plane s into
- * out->data[0] and writes it with write_volume_u1_sequence_next. A value is
- * |attribute * coef_normalisation| cut to 255 and truncated; a NaN is
- * stored as 0. A window of another shape, or a failed read or write, ends
- * the process with status 1. Returns 0. */
-int gradient_organisation_calc(gradient_organisation_t* desc, ima3Du1* in, ima3Du1* out);
+/* Streams the whole volume, with the parameters and plane size init was
+ * given (the rings are as deep as acp_z was then): in is the reading window
+ * opened by lect_volume_u1_sequence_first with a width of 2*(T/2) + 1
+ * planes and not moved since; out is a writing window of the same plane
+ * size with at least one plane, courant 0, whose file is prepared. For
+ * every input plane s = 1 ... dimz it prints "Section s/dimz...", builds
+ * output plane s into out->data[0] and writes it with
+ * write_volume_u1_sequence_next. A value is |attribute * coef_normalisation|
+ * cut to 255 and truncated; a NaN is stored as 0. A window of another shape,
+ * or a failed read or write, ends the process with status 1. Returns 0. */
+int gradient_organisation_calc(gradient_organisation_t *desc, ima3Du1 *in, ima3Du1 *out);
 
 /* Releases the rings and the planes. Returns 0. */
-int gradient_organisation_ferm(gradient_organisation_t* desc);
+int gradient_organisation_ferm(gradient_organisation_t *desc);
 
 /* The alpha for which k5 (T alpha + 1) exp(-T alpha) falls to x, with k5 =
  * (1 - e^-5)^2 / (1 + 10 e^-5 - e^-10), by bisection on [0, 10] from 5,
@@ -85,7 +86,7 @@ float CalculAlpha(int T, int iterations, float x);
  * the order f(0)v(0) + f(1)(v(-1) + v(1)) + ...; results are truncated to
  * 16 bits and written for columns n ... nc-n-1 and rows n ... nr-n-1 only.
  * n must be at least 1 and 2n + 1 at most nc and nr. */
-void gradient3D(unsigned char*** planes, short* gx, short* gy, short* gz, int nc, int nr, float alpha, int n);
+void gradient3D(unsigned char ***planes, short *gx, short *gy, short *gz, int nc, int nr, float alpha, int n);
 
 /* Structure tensor of the gradients of the rings (bz planes of nc x nr)
  * over the box bx x by x bz centred on every pixel (x = bx/2 ... nc-bx/2-1,
@@ -94,8 +95,8 @@ void gradient3D(unsigned char*** planes, short* gx, short* gy, short* gz, int nc
  * eigenvalues in v1, v2, v3 and the eigenvector of v1, turned so that its x
  * component is not negative, in dir_x, dir_y, dir_z; every other pixel of
  * the six planes is set to 0. */
-void Acp3D_NS(short** gx, short** gy, short** gz, int nc, int nr, float* dir_x, float* dir_y, float* dir_z, float* v1,
-              float* v2, float* v3, int bx, int by, int bz, int mode);
+void Acp3D_NS(short **gx, short **gy, short **gz, int nc, int nr, float *dir_x, float *dir_y, float *dir_z, float *v1,
+              float *v2, float *v3, int bx, int by, int bz, int mode);
 
 /* Eigen-decomposition of the symmetric matrix m by the roots of its
  * characteristic polynomial (trigonometric form). mode 0: valeurs holds
@@ -111,7 +112,7 @@ void Equation3D(const double m[3][3], double valeurs[3], double vecteurs[3][3], 
 /* Recursive Deriche smoothing of an nc x nr float plane, in place: each
  * row, then each column, filtered by a causal and an anticausal pass in
  * double precision. alpha must be positive. */
-void LissageDeriche(float alpha, float* plane, int nc, int nr);
+void LissageDeriche(float alpha, float *plane, int nc, int nr);
 
 /* Attribute `type` (1 ... 17 but 15) of the eigenvalues v1, v2, v3, in
  * single precision (see the list printed by gradient_organisation_lect);

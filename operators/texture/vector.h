@@ -43,7 +43,7 @@ typedef struct {
     int dimx;
     int dimy;
     int dimz;
-    float* data;
+    float *data;
 } champ_vecteurs;
 
 /* The result of getDiff for a vector without direction (zero, or with a
@@ -58,10 +58,10 @@ typedef struct {
  * in mode 1, an intensity beyond 16 bits are refused with one line and
  * status 1; another mode than 0 or 1 prints "illegal Modus <mode>" and ends
  * the process with status 3. Returns the record after the last question. */
-param* vector_lect(vector_t* desc, param* ptp, const char* debq);
+param *vector_lect(vector_t *desc, param *ptp, const char *debq);
 
 /* Does nothing. Returns 0. */
-int vector_init(vector_t* desc);
+int vector_init(vector_t *desc);
 
 /* Reads the input volume and the vector file, computes the output volume
  * (a copy of the input, then in mode 0 every interior voxel whose vector
@@ -70,19 +70,19 @@ int vector_init(vector_t* desc);
  * are multiples of 2r + 1 drawn with the intensity, and the voxel one whole
  * offset beyond each segment's forward end, when it lies in the volume)
  * and writes it. Returns 0. */
-int vector_calc(vector_t* desc);
+int vector_calc(vector_t *desc);
 
 /* Reads a vector file into *vecteurs (data allocated). Ends the process:
  * status 3 when the file cannot be opened, status 1 when it is shorter or
  * longer than its sizes announce or its sizes are not positive. */
-void getev(champ_vecteurs* vecteurs, const char* nom);
+void getev(champ_vecteurs *vecteurs, const char *nom);
 
 /* Scales the vector v (x, y, z) by r / |its dominant component| and rounds
  * each component with round_perso into *dx, *dy, *dz, the dominant one
  * being exactly +-r. Returns the dominant axis (0 x, 1 y, 2 z; x if |x| is
  * at least |y| and |z|, else y if |y| >= |z|) or VECTOR_SANS_DIRECTION,
  * with zero offsets. */
-int getDiff(const float* v, int r, int* dx, int* dy, int* dz);
+int getDiff(const float *v, int r, int *dx, int *dy, int *dz);
 
 /* The nearer integer to v, halves downwards (the ceiling only when v lies
  * strictly above the midpoint); beyond the range of int the nearest end of
@@ -93,11 +93,11 @@ int round_perso(double v);
  * centred on voxel (x, y, z): the 32-bit sum of its 2|d| + 1 voxels
  * divided by their number, truncated towards 0. The segment must lie in
  * the volume. */
-short means2(const ima3Ds2* in, int x, int y, int z, int dx, int dy, int dz, int axe);
+short means2(const ima3Ds2 *in, int x, int y, int z, int dx, int dy, int dz, int axe);
 
 /* Draws the same segment into *out with `intensite`, and the voxel (x +
  * 2dx, y + 2dy, z + 2dz) when it lies in the volume. */
-void operators2print(ima3Ds2* out, int x, int y, int z, int dx, int dy, int dz, int axe, short intensite);
+void operators2print(ima3Ds2 *out, int x, int y, int z, int dx, int dy, int dz, int axe, short intensite);
 
 #ifdef __cplusplus
 }
