@@ -99,6 +99,12 @@ cooccurrence-tool 5x5x5, 4 features | cooccurrence-tool vol256.vol 5 5 5 1 0 0 1
 haar-tool S 3 | haar-tool vol256.vol 3 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 haar-window-tool S 2, 8x8x8, mean | haar-window-tool vol256.vol 2 8 8 8 0 1 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 haar-window-tool S 2, 8x8x8, entropy | haar-window-tool vol256.vol 2 8 8 8 0 2 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+gradient-organisation-tool 5x5x5, T 4, v1 | gradient-organisation-tool vol256.lvf 0 5 5 5 4 1 0.05 out.lvf | vol -> lvf (convert) | volume-convert-tool vol256.vol vol256.lvf |
+gradient-organisation-tool + Deriche 1.0 | gradient-organisation-tool vol256.lvf 1.0 5 5 5 4 6 255 out.lvf | vol -> lvf (convert) | volume-convert-tool vol256.vol vol256.lvf |
+
+== oriented contours (2048 x 2048, 16-bit speckle) | stack_1.imw
+contour-tool window 7 | contour-tool stack_1.imw 7 0 0 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
+contour-tool window 31, local maxima | contour-tool stack_1.imw 31 0 1 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
 
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
@@ -133,6 +139,11 @@ indexed_img | indexed_img_bench --benchmark_format=console | | | micro
 == texture in memory (co-occurrence 64^3, window 9^3, against every matrix rebuilt; Haar 256^3, sliding 64^3 window 8^3, against every window decomposed) |
 Mcoocur | Mcoocur_bench --benchmark_format=console | | | micro
 haar_wavelet | haar_wavelet_bench --benchmark_format=console | | | micro
+
+== gradients, contours and vectors in memory (gradient, tensor and Deriche steps on 256 x 256 planes; contours 4096 x 4096; vectors 128^3) |
+gradient_organisation | gradient_organisation_bench --benchmark_format=console | | | micro
+contourRSO | contourRSO_bench --benchmark_format=console | | | micro
+vector | vector_bench --benchmark_format=console | | | micro
 EOF
 )
 

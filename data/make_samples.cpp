@@ -109,9 +109,10 @@ void save_raster(const std::string& path, int nc, int nr, int depth, int type, c
     save(path, out);
 }
 
-// An 8-bit volume file: the 80-byte header ('a' but for the big-endian
-// sizes, 8 bits per sample and the header length), then the samples.
-void save_volume(const std::string& path, int dimx, int dimy, int dimz, const Bytes& samples) {
+// A volume file: the 80-byte header ('a' but for the big-endian sizes, the
+// bits per sample and the header length), then the samples (16-bit ones
+// big-endian, as given).
+void save_volume(const std::string& path, int dimx, int dimy, int dimz, const Bytes& samples, int bits = 8) {
     Bytes out(80, 'a');
     auto put = [&out](std::size_t at, std::uint32_t v) {
         for (int k = 0; k < 4; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<unsigned char>(v >> (24 - 8 * k));
@@ -119,7 +120,7 @@ void save_volume(const std::string& path, int dimx, int dimy, int dimz, const By
     put(4, static_cast<std::uint32_t>(dimx));
     put(8, static_cast<std::uint32_t>(dimy));
     put(12, static_cast<std::uint32_t>(dimz));
-    put(36, 8);
+    put(36, static_cast<std::uint32_t>(bits));
     put(72, 80);
     out.insert(out.end(), samples.begin(), samples.end());
     save(path, out);
@@ -188,6 +189,28 @@ void demo_samples(const std::string& dir) {
     announce(dir + "/phantom.vol", "8-bit volume file (96 x 80 x 48): a ball and a tube, 6% noisy voxels");
     save_volume(dir + "/objects.vol", 96, 80, 48, gen::binary(gen::phantom_volume(96, 80, 48, 5, 0), 150));
     announce(dir + "/objects.vol", "the phantom's ball and tube as objects (255) in a volume of 0");
+
+    // The phantom in 16 bits, and a field of vectors turning about the
+    // volume's vertical axis (x, y fastest, three floats per voxel).
+    Bytes phantom16;
+    for (unsigned char v : gen::phantom_volume(96, 80, 48, 5, 60)) {
+        phantom16.push_back(static_cast<unsigned char>((v * 16) >> 8));
+        phantom16.push_back(static_cast<unsigned char>(v * 16));
+    }
+    save_volume(dir + "/phantom16.vol", 96, 80, 48, phantom16, 16);
+    announce(dir + "/phantom16.vol", "the phantom as a 16-bit volume file (grey levels x 16)");
+    Bytes swirl;
+    auto put_raw = [&swirl](const auto& v) {
+        const auto* b = reinterpret_cast<const unsigned char*>(&v);
+        swirl.insert(swirl.end(), b, b + sizeof v);
+    };
+    for (std::int32_t size : {96, 80, 48}) put_raw(size);
+    for (int z = 0; z < 48; ++z)
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 96; ++x)
+                for (float v : {-(y - 39.5f), x - 47.5f, 0.0f}) put_raw(v);
+    save(dir + "/swirl.vec", swirl);
+    announce(dir + "/swirl.vec", "vector file (96 x 80 x 48): circles about the volume's vertical axis");
 
     save_raw(dir + "/noisy", "ima", nc, nr, gen::noisy_image(nc, nr, 20, 30, 17));
     announce(dir + "/noisy.ima", "8-bit image with noise of +-20 and 3% impulses (256 x 192)");

@@ -101,6 +101,14 @@ haar2_xy | section-tool volumes/phantom_haar2.vol 1 6 sections/phantom_haar2_xy6
 haarw_mean | haar-window-tool samples/phantom.vol 1 8 8 8 0 1 volumes/phantom_haar_mean.vol | | | mean of each 8x8x8 window's level-1 approximation: volumes/phantom_haar_mean.vol
 haarw_entropy | haar-window-tool samples/phantom.vol 1 8 8 8 0 2 volumes/phantom_haar_entropy.vol | | | its normalised entropy: volumes/phantom_haar_entropy.vol
 haarw_xy | section-tool volumes/phantom_haar_entropy.vol 1 24 sections/phantom_haar_entropy_xy24.ras | | | plane 24 (the ball smooth inside, its rim rough): sections/phantom_haar_entropy_xy24.ras
+
+== gradients, contours and vector fields
+org | gradient-organisation-tool volumes/phantom.lvf 0 5 5 5 4 1 0.05 volumes/phantom_org.lvf | Section [0-9]+/[0-9]+ | | largest eigenvalue of the gradient tensor over 5x5x5 boxes, streamed plane by plane ({count} sections): volumes/phantom_org.lvf
+org_xy | section-tool volumes/phantom_org.lvf 1 24 sections/phantom_org_xy24.ras | | | plane 24 (bright on the ball's surface, dark inside and outside): sections/phantom_org_xy24.ras
+contour | contour-tool samples/speckle_1.imw 11 0 1 filters/speckle_contours.imf filters/speckle_directions.ras | | | oriented contours of a speckled 16-bit image, 11x11 window, local maxima: strengths filters/speckle_contours.imf, direction codes filters/speckle_directions.ras
+vector | vector-tool samples/phantom16.vol samples/swirl.vec volumes/phantom16_swirl.vol 3 0 0 | | | the 16-bit phantom smoothed along circles about its axis (7-voxel segments): volumes/phantom16_swirl.vol
+vector_draw | vector-tool samples/phantom16.vol samples/swirl.vec volumes/phantom16_drawn.vol 4 1 4000 | | | the field drawn every 9 voxels with intensity 4000: volumes/phantom16_drawn.vol
+vector_xy | section-tool volumes/phantom16_drawn.vol 1 27 sections/phantom16_drawn_xy27.ras | | | its plane 27: sections/phantom16_drawn_xy27.ras
 EOF
 )
 
