@@ -94,6 +94,10 @@ crop-tool whole 8-bit image -> ima | crop-tool blobs.ima 0 0 8192 8192 out.ima -
 crop-tool 6000 x 6000 of 16-bit, with legend | crop-tool big16.imw 1000 1000 6000 6000 out.imw coupe | convert-tool imw->imw | convert-tool big16.imw out_copy.imw |
 colormap-tool 8-bit -> ras with map | colormap-tool blobs.ima heat.txt out.ras | convert-tool ima->ras | convert-tool blobs.ima out_copy.ras |
 
+== synthetic-image-tool (8192 x 8192, 10000 rectangles) | rectangles10000.txt covering10000.txt blobs.ima
+synthetic-image-tool 10000 scattered rectangles | synthetic-image-tool 8192 8192 out.ima 0 rectangles10000.txt | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+synthetic-image-tool 10000 whole-image rectangles | synthetic-image-tool 8192 8192 out.ima 0 covering10000.txt | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+
 == texture (256 x 256 x 256 volume file) | vol256.vol
 cooccurrence-tool 5x5x5, 4 features | cooccurrence-tool vol256.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 out | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
 haar-tool S 3 | haar-tool vol256.vol 3 out.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |

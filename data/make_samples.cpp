@@ -180,11 +180,6 @@ void demo_samples(const std::string& dir) {
     save_raster(dir + "/colour.ras", cnc, cnr, 24, 3, {}, rgb);
     announce(dir + "/colour.ras", "24-bit raster, red-green-blue order (129 x 96)");
 
-    save_raw(dir + "/cells", "ima", 320, 240, gen::cells_image(320, 240));
-    announce(dir + "/cells.ima", "8-bit image of bright cells on a dark ground (320 x 240)");
-    save_raw(dir + "/cells_mask", "ima", 320, 240, gen::binary(gen::cells_image(320, 240), 100));
-    announce(dir + "/cells_mask.ima", "the cells as objects (255) on a background of 0");
-
     save_volume(dir + "/phantom.vol", 96, 80, 48, gen::phantom_volume(96, 80, 48, 5, 60));
     announce(dir + "/phantom.vol", "8-bit volume file (96 x 80 x 48): a ball and a tube, 6% noisy voxels");
     save_volume(dir + "/objects.vol", 96, 80, 48, gen::binary(gen::phantom_volume(96, 80, 48, 5, 0), 150));
@@ -267,9 +262,23 @@ void bench_samples(const std::string& dir) {
         save_imf(dir + names[c], n, n, component);
     }
     save_text(dir + "/heat.txt", heat_colormap());
+
+    // Objects files for synthetic-image-tool on 8192 x 8192: 10000 random
+    // rectangles, and 10000 rectangles that each cover the whole image.
+    std::string scattered = "10000\n", covering = "10000\n";
+    for (int k = 0; k < 10000; ++k) {
+        const int w = 1 + static_cast<int>(rng.high24() % 400), h = 1 + static_cast<int>(rng.high24() % 400);
+        const int x = static_cast<int>(rng.high24() % static_cast<std::uint32_t>(n - w));
+        const int y = static_cast<int>(rng.high24() % static_cast<std::uint32_t>(n - h));
+        scattered += std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(x + w - 1) + " " +
+                     std::to_string(y + h - 1) + " " + std::to_string(rng.high24() % 256) + "\n";
+        covering += "0 0 " + std::to_string(n - 1) + " " + std::to_string(n - 1) + " " + std::to_string(k % 256) + "\n";
+    }
+    save_text(dir + "/rectangles10000.txt", scattered);
+    save_text(dir + "/covering10000.txt", covering);
     std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima, adversarial.ima, colour8192.ras "
                 "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
-                "256), stack_1..8.imw (2048 x 2048) and heat.txt into %s\n",
+                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt and covering10000.txt into %s\n",
                 dir.c_str());
 }
 

@@ -31,6 +31,10 @@ convert_depth.imw | convert-tool samples/depth.IMW converted/depth.imw | | | sam
 convert_field.imf | convert-tool samples/field.imf converted/field.imf | | | samples/field.imf -> converted/field.imf
 convert_colour_bgr.ras | convert-tool samples/colour.ras converted/colour_bgr.ras | | | samples/colour.ras -> converted/colour_bgr.ras
 
+== synthetic-image-tool: the cell images, drawn from object descriptions (examples/*.obj)
+cells | synthetic-image-tool 320 240 samples/cells.ima 30 samples/cells.obj | fond a [0-9.]+ et [0-9]+ | | {count} rectangles over a ground of 30, the first one covering a pixel giving its value (holes come first): samples/cells.ima
+cells_mask | synthetic-image-tool 320 240 samples/cells_mask.ima 0 samples/cells_mask.obj | | | the same cells as objects of 255 on 0 (the dim cells and the holes 0): samples/cells_mask.ima
+
 == label-tool: numbering the bright cells of samples/cells.ima (threshold 100)
 label_auto | label-tool samples/cells.ima 8 100 0 labels/cells.imw | \*\*\* ETIQ \*\*\* [0-9]+ | | AUTO, 8-connexity: {count} objects; 16-bit labels in labels/cells.imw
 label_auto4 | label-tool samples/cells.ima 4 100 0 labels/cells_4.ima | \*\*\* ETIQ \*\*\* [0-9]+ | | AUTO, 4-connexity: {count} objects (two squares touch only at a corner); labels/cells_4.ima
@@ -94,6 +98,11 @@ indexed | indexed-colour-tool samples/colour.ras 16 5 converted/colour_idx16.ras
 heat | colormap-tool samples/gradient.ima samples/heat.txt converted/gradient_heat.ras | | | gradient with the colour map samples/heat.txt: converted/gradient_heat.ras
 crop | crop-tool samples/cells.ima 100 60 120 80 converted/cells_crop.ima cellules | | | 120 x 80 window at (100, 60): converted/cells_crop.ima, origin in converted/cells_crop.origima
 
+== sample operators and a new operator's skeleton
+sample_mask | sample-mask-tool samples/cells.ima 5 3 0.5 rectangle converted/cells_bidon.ras | | | bidon: a copy of samples/cells.ima, beside a 5x3 mask of 0.5: converted/cells_bidon.ras
+sample_copy | sample-copy-tool samples/phantom.vol 3 4 0.5 cube volumes/phantom_essai.vol | | | essai: every voxel of samples/phantom.vol plus 3 x 4 + 0.5 (12), modulo 256: volumes/phantom_essai.vol
+skeleton | skeleton-tool lseuil | | | the skeleton of an operator "seuil" to fill in: lseuil.c and seuil.h
+
 == texture: co-occurrence features and Haar coefficients of samples/phantom.vol (96 x 80 x 48)
 cooc | cooccurrence-tool samples/phantom.vol 5 5 5 1 0 0 1 0 0 1 1 0 0 1 0 volumes/phantom_cooc | Mcoocur_calc : [0-9]+ | | 5x5x5 windows, displacement (1,0,0), {count} windows: contrast, entropy, homogeneity and sum entropy as 64-bit volumes volumes/phantom_cooc_Con.vol, _Ent.vol, _Hom.vol, _SEn.vol
 haar2 | haar-tool samples/phantom.vol 2 volumes/phantom_haar2.vol | | | 2-level Haar pyramid: volumes/phantom_haar2.vol
@@ -139,6 +148,8 @@ count_in() {  # log name, pattern
 trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
 
 "$bin/make-samples" samples
+# The object descriptions that synthetic-image-tool draws the cell images from.
+cp "$here"/*.obj samples/
 
 declare -A count_pattern  # program -> pattern of its object count, for the replays
 while IFS= read -r -u 3 line; do
