@@ -42,10 +42,11 @@ void check_ground_truth(const confusion_matrix_t& d, const char* who) {
         if (t.dimx < v.dimx || t.dimy < v.dimy || t.dimz < v.dimz)
             fw::fail(1, "\n>> ERREUR %s : volume de test de %dx%dx%d plus petit que le volume a evaluer de %dx%dx%d\n",
                      who, t.dimx, t.dimy, t.dimz, v.dimx, v.dimy, v.dimz);
-        if (static_cast<long long>(v.dimx) * v.dimy * v.dimz > INT_MAX)
-            fw::fail(1, "\n>> ERREUR %s : volume de %dx%dx%d, plus de %d voxels a compter\n", who, v.dimx, v.dimy,
-                     v.dimz, INT_MAX);
     }
+    // Every count fits an int when the voxels compared do.
+    const long long compared = static_cast<long long>(v.dimx) * v.dimy * (d.mode == 0 ? 1 : v.dimz);
+    if ((d.mode == 0 || d.mode == 1) && compared > INT_MAX)
+        fw::fail(1, "\n>> ERREUR %s : %lld voxels a comparer, plus de %d\n", who, compared, INT_MAX);
 }
 
 }  // namespace

@@ -42,9 +42,10 @@ typedef struct {
  * Refused with one line and status 1: replies outside the ranges above
  * (naming the question), and a ground truth smaller than the volume to
  * evaluate (an image of fewer rows than samples per trace or fewer columns
- * than traces per plane; a volume smaller along any axis, or one of more
- * than 2147483647 voxels, whose counts an int could not hold); the readers
- * refuse missing or broken files. Returns the record after the last
+ * than traces per plane; a volume smaller along any axis), and more than
+ * 2147483647 voxels to compare (a plane in mode 0, the volume in mode 1),
+ * whose counts an int could not hold; the readers refuse missing or broken
+ * files. Returns the record after the last
  * question. */
 param *confusion_matrix_lect(confusion_matrix_t *desc, param *ptp);
 

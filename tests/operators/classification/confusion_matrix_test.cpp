@@ -20,59 +20,44 @@ using namespace testing_support;
 
 namespace {
 
+// A volume dx x dy x dz of grey levels eval [z][y][x] against a ground
+// truth: a volume tx x ty x tz, or an image of tx rows and ty columns
+// (truth [row][column]).
 struct Case {
-    int N, mode, coupe;
-    int dx, dy, dz;                    // the volume to evaluate
-    std::vector<int> eval;             // its grey levels, [z][y][x]
-    int tx, ty, tz;                    // the ground truth: a volume, or an image of tx rows, ty columns
-    std::vector<int> truth;            // its classes, [z][y][x] or [row][column]
+    int N, mode, coupe, dx, dy, dz, tx, ty, tz;
+    std::vector<int> eval, truth;
     std::string describe() const {
-        return "N " + std::to_string(N) + ", mode " + std::to_string(mode) + ", plane " + std::to_string(coupe) + ", " +
-               std::to_string(dx) + "x" + std::to_string(dy) + "x" + std::to_string(dz);
+        return "N " + std::to_string(N) + ", mode " + std::to_string(mode) + ", plane " + std::to_string(coupe);
     }
     std::string where(std::size_t i) const {
         return "count [" + std::to_string(i / (N + 1)) + "][" + std::to_string(i % (N + 1)) + "]";
     }
 };
 
-confusion_matrix_t descriptor(const Case& c) {
+std::vector<int> counted(const Case& c) {
     confusion_matrix_t d{};
-    d.nb_regions = c.N;
-    d.mode = c.mode;
-    d.coupe = c.coupe;
+    d.nb_regions = c.N, d.mode = c.mode, d.coupe = c.coupe;
     d.vol_eval = make_volume(c.dx, c.dy, c.dz, [&](int x, int y, int z) { return c.eval[(z * c.dy + y) * c.dx + x]; });
-    if (c.mode == 0)
-        d.ima_test = make_image<imau1>(c.ty, c.tx, [&](int col, int r) { return c.truth[r * c.ty + col]; });
+    if (c.mode == 0) d.ima_test = make_image<imau1>(c.ty, c.tx, [&](int col, int r) { return c.truth[r * c.ty + col]; });
     if (c.mode == 1)
         d.vol_test = make_volume(c.tx, c.ty, c.tz, [&](int x, int y, int z) { return c.truth[(z * c.ty + y) * c.tx + x]; });
-    return d;
-}
-
-std::vector<int> counted(const Case& c) {
-    confusion_matrix_t d = descriptor(c);
     std::vector<int> counts(static_cast<std::size_t>((c.N + 1) * (c.N + 1)), 0);
     std::vector<int*> rows;
     for (int t = 0; t <= c.N; ++t) rows.push_back(counts.data() + t * (c.N + 1));
-    EXPECT_EQ(confusion_matrix_init(&d), 0);
-    EXPECT_EQ(confusion_matrix_calc(&d, rows.data()), 0);
+    EXPECT_EQ(confusion_matrix_init(&d) + confusion_matrix_calc(&d, rows.data()), 0);
     confusion_matrix_ferm(&d);
     return counts;
 }
 
-// Every voxel's pair, as defined: the image's row is the sample, its column
-// the trace.
+// Every voxel's pair: the image's row is the sample, its column the trace.
 std::vector<int> reference(const Case& c) {
     std::vector<int> counts(static_cast<std::size_t>((c.N + 1) * (c.N + 1)), 0);
-    auto count = [&](int t, int grey) {
-        const int e = grey * c.N / 255;
-        if (t <= c.N && e <= c.N) ++counts[t * (c.N + 1) + e];
-    };
     for (int z = 0; z < c.dz; ++z)
         for (int y = 0; y < c.dy; ++y)
             for (int x = 0; x < c.dx; ++x) {
-                const int grey = c.eval[(z * c.dy + y) * c.dx + x];
-                if (c.mode == 0 && z == c.coupe) count(c.truth[x * c.ty + y], grey);
-                if (c.mode == 1) count(c.truth[(z * c.ty + y) * c.tx + x], grey);
+                const int e = c.eval[(z * c.dy + y) * c.dx + x] * c.N / 255;
+                const int t = c.mode == 0 ? c.truth[x * c.ty + y] : c.mode == 1 ? c.truth[(z * c.ty + y) * c.tx + x] : -1;
+                if ((c.mode == 1 || (c.mode == 0 && z == c.coupe)) && t <= c.N && e <= c.N) ++counts[t * (c.N + 1) + e];
             }
     return counts;
 }
@@ -82,7 +67,7 @@ std::vector<int> reference(const Case& c) {
 TEST(ConfusionMatrix, GreyLevelsBecomeClasses) {
     const struct {
         int N;
-        std::vector<int> levels, classes;
+        std::vector<unsigned char> levels, classes;
     } rows[] = {
         {3, {0, 84, 85, 170, 255}, {0, 0, 1, 2, 3}},
         {1, {0, 128, 254, 255}, {0, 0, 0, 1}},
@@ -90,13 +75,11 @@ TEST(ConfusionMatrix, GreyLevelsBecomeClasses) {
         {7, {36, 37, 218, 219, 254, 255}, {0, 1, 5, 6, 6, 7}},
     };
     for (const auto& r : rows) {
-        const int n = static_cast<int>(r.levels.size());
         confusion_matrix_t d{};
-        d.nb_regions = r.N;
-        d.mode = 2;
-        d.vol_eval = make_volume(n, 1, 1, [&](int x, int, int) { return r.levels[x]; });
+        d.nb_regions = r.N, d.mode = 2;
+        d.vol_eval = make_volume(static_cast<int>(r.levels.size()), 1, 1, [&](int x, int, int) { return r.levels[x]; });
         confusion_matrix_init(&d);
-        EXPECT_EQ(values_of(d.vol_eval), std::vector<unsigned char>(r.classes.begin(), r.classes.end())) << "N " << r.N;
+        EXPECT_EQ(values_of(d.vol_eval), r.classes) << "N " << r.N;
         confusion_matrix_ferm(&d);
     }
 }
@@ -120,31 +103,31 @@ TEST(ConfusionMatrix, CountsMatchThePlainCount) {
 }
 
 TEST(ConfusionMatrix, InitRefusesWhatTheCountCannotRead) {
+    // A 4 x 3 x 2 volume against a 4 x 3 x 1 volume or an image.
     const struct {
         int N, mode, coupe, image_rows, image_columns;
         const char* message;
     } rows[] = {
-        {3, 0, 2, 4, 3, "\n>> ERREUR confusion_matrix_init : coupe 2 hors du volume (de 0 a 1)\n"},
-        {3, 0, -1, 4, 3, "\n>> ERREUR confusion_matrix_init : coupe -1 hors du volume (de 0 a 1)\n"},
-        {3, 0, 0, 3, 3,
-         "\n>> ERREUR confusion_matrix_init : image de test t.ima de 3 lignes et 3 colonnes, il lui faut au moins 4 "
-         "lignes (echantillons par trace) et 3 colonnes (traces par plan) du volume a evaluer\n"},
-        {3, 1, 0, 4, 3,
-         "\n>> ERREUR confusion_matrix_init : volume de test de 4x3x1 plus petit que le volume a evaluer de 4x3x2\n"},
-        {256, 1, 0, 4, 3, "\n>> ERREUR confusion_matrix_init : nombre de regions 256 refuse (de 1 a 255)\n"},
+        {3, 0, 2, 4, 3, "coupe 2 hors du volume (de 0 a 1)"},
+        {3, 0, -1, 4, 3, "coupe -1 hors du volume (de 0 a 1)"},
+        {3, 0, 0, 3, 3, "image de test t.ima de 3 lignes et 3 colonnes, il lui faut au moins 4 lignes (echantillons "
+                        "par trace) et 3 colonnes (traces par plan) du volume a evaluer"},
+        {3, 0, 0, 4, 2, "image de test t.ima de 4 lignes et 2 colonnes, il lui faut au moins 4 lignes (echantillons "
+                        "par trace) et 3 colonnes (traces par plan) du volume a evaluer"},
+        {3, 1, 0, 4, 3, "volume de test de 4x3x1 plus petit que le volume a evaluer de 4x3x2"},
+        {256, 1, 0, 4, 3, "nombre de regions 256 refuse (de 1 a 255)"},
+        {0, 1, 0, 4, 3, "nombre de regions 0 refuse (de 1 a 255)"},
     };
     for (const auto& r : rows) {
         const Outcome run = run_captured([&] {
             confusion_matrix_t d{};
-            d.nb_regions = r.N;
-            d.mode = r.mode;
-            d.coupe = r.coupe;
+            d.nb_regions = r.N, d.mode = r.mode, d.coupe = r.coupe;
             d.vol_eval = make_volume(4, 3, 2, [](int, int, int) { return 0; });
             d.vol_test = make_volume(4, 3, 1, [](int, int, int) { return 0; });
             d.ima_test = make_image<imau1>(r.image_columns, r.image_rows, [](int, int) { return 0; });
             std::snprintf(d.ima_test.nom, LONG_NOM, "t.ima");
             confusion_matrix_init(&d);
         });
-        EXPECT_TRUE(ended(run, 1, r.message));
+        EXPECT_TRUE(ended(run, 1, std::string("\n>> ERREUR confusion_matrix_init : ") + r.message + "\n"));
     }
 }
