@@ -3,10 +3,12 @@
 // The reading phase reads the files as soon as their names are known, so
 // that a ground truth too small for the volume is refused within the
 // dialogue. The initialisation maps grey levels to classes through a table
-// of 256 entries built once; the count walks the volume trace by trace.
+// of 256 entries built once; the count walks the volume trace by trace, or
+// the plane in bands of traces against a ground-truth image.
 
 #include "confusion_matrix.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -101,10 +103,17 @@ int confusion_matrix_calc(confusion_matrix_t* desc, int** matrix) {
         if (t <= N && e <= N) ++matrix[t][e];
     };
     if (desc->mode == 0) {
+        // The image is read transposed: bands of kBand traces, walked sample
+        // by sample, keep both the image's rows and the traces sequential.
+        constexpr int kBand = 64;
         unsigned char* const* truth = desc->ima_test.pixels;
-        for (int y = 0; y < v.dimy; ++y) {
-            const unsigned char* found = v.data[desc->coupe][y];
-            for (int x = 0; x < v.dimx; ++x) count(truth[x][y], found[x]);
+        unsigned char* const* plane = v.data[desc->coupe];
+        for (int y0 = 0; y0 < v.dimy; y0 += kBand) {
+            const int y1 = std::min(v.dimy, y0 + kBand);
+            for (int x = 0; x < v.dimx; ++x) {
+                const unsigned char* row = truth[x];
+                for (int y = y0; y < y1; ++y) count(row[y], plane[y][x]);
+            }
         }
     } else if (desc->mode == 1) {
         for (int z = 0; z < v.dimz; ++z)

@@ -174,6 +174,25 @@ inline void distances_of(const csom_t& d, std::size_t s, float* __restrict dist)
     }
 }
 
+// The neuron a scan upward with a running minimum starting at kFar would
+// end on (the first of equal minima; `previous` when none is below kFar):
+// the first neuron at the smallest distance. The smallest distance is found
+// in eight independent lanes (a minimum does not depend on the order), then
+// its first neuron.
+inline int winner_of(const float* __restrict dist, long long neurons, int previous) {
+    float lane[8] = {kFar, kFar, kFar, kFar, kFar, kFar, kFar, kFar};
+    long long n = 0;
+    for (; n + 8 <= neurons; n += 8)
+        for (int k = 0; k < 8; ++k) lane[k] = dist[n + k] < lane[k] ? dist[n + k] : lane[k];
+    for (int k = 0; n < neurons; ++n, ++k) lane[k] = dist[n] < lane[k] ? dist[n] : lane[k];
+    float best = lane[0];
+    for (int k = 1; k < 8; ++k) best = lane[k] < best ? lane[k] : best;
+    if (!(best < kFar)) return previous;
+    n = 0;
+    while (dist[n] != best) ++n;
+    return static_cast<int>(n);
+}
+
 // w = w + h * rate * (x - w) for neuron n in every dimension: x - w in
 // single precision, the rest in double (h is a double), the sum stored in
 // single precision.
@@ -197,18 +216,18 @@ void train(csom_t& d) {
         const float radius = d.radius[e], rate = d.learn_rate[e];
         for (std::size_t s = 0; s < samples; ++s) {
             distances_of(d, s, dist);
-            float best = kFar;
-            for (long long n = 0; n < neurons; ++n)
-                if (dist[n] < best) {
-                    best = dist[n];
-                    winner = static_cast<int>(n);
-                }
+            winner = winner_of(dist, neurons, winner);
             winners[s] = winner;
+            // The neurons j places forward and backward of the winner on the
+            // ring, stepped without a division.
+            long long forward = winner, backward = winner;
             for (long long j = 0; j < radius; ++j) {
                 const double h = 1.0 - 1.000000001 * static_cast<double>(j) / radius;
                 const double hr = h * rate;
-                pull(d, s, (winner + j) % neurons, hr);
-                pull(d, s, ((winner - j) % neurons + neurons) % neurons, hr);
+                pull(d, s, forward, hr);
+                pull(d, s, backward, hr);
+                forward = forward + 1 == neurons ? 0 : forward + 1;
+                backward = backward == 0 ? neurons - 1 : backward - 1;
             }
         }
     }

@@ -86,13 +86,14 @@ TEST(ConfusionMatrix, GreyLevelsBecomeClasses) {
 
 TEST(ConfusionMatrix, CountsMatchThePlainCount) {
     // Modes 0, 1 and another (nothing counted); ground truths up to 2 larger
-    // along each axis; labels up to N + 2 (above N: not counted).
+    // along each axis; labels up to N + 2 (above N: not counted); some planes
+    // of more than one band of 64 traces.
     auto make = [](std::mt19937& random, int trial) {
         auto size = [&](int at_least) { return at_least + static_cast<int>(random() % 3); };
         Case c{};
         c.N = 1 + static_cast<int>(random() % (trial % 4 ? 6 : 255));
         c.mode = trial % 3 == 2 ? 5 : trial % 3;
-        c.dx = size(1 + static_cast<int>(random() % 9)), c.dy = size(1 + static_cast<int>(random() % 9)), c.dz = size(1);
+        c.dx = size(1 + static_cast<int>(random() % 9)), c.dy = size(1 + static_cast<int>(random() % (trial % 10 ? 9 : 150))), c.dz = size(1);
         c.coupe = static_cast<int>(random() % static_cast<unsigned>(c.dz));
         for (int i = 0; i < c.dx * c.dy * c.dz; ++i) c.eval.push_back(static_cast<int>(random() % 256));
         c.tx = size(c.dx), c.ty = size(c.dy), c.tz = c.mode == 0 ? 1 : size(c.dz);
