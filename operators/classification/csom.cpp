@@ -239,8 +239,9 @@ void train(csom_t& d) {
 int imau1tocsomvect(float** inputs, std::span<const imau1> images) {
     for (std::size_t k = 1; k < images.size(); ++k)
         if (images[k].nc != images[0].nc || images[k].nr != images[0].nr)
-            fw::fail(1, "\n>> ERREUR imau1tocsomvect : image %zu/%zu (%s) de %dx%d, image 1/%zu (%s) de %dx%d : tailles "
-                        "differentes\n",
+            fw::fail(1,
+                     "\n>> ERREUR imau1tocsomvect : image %zu/%zu (%s) de %dx%d, image 1/%zu (%s) de %dx%d : tailles "
+                     "differentes\n",
                      k + 1, images.size(), images[k].nom, images[k].nc, images[k].nr, images.size(), images[0].nom,
                      images[0].nc, images[0].nr);
     for (std::size_t k = 0; k < images.size(); ++k) {
@@ -256,7 +257,8 @@ extern "C" {
 
 param* csom_lect(csom_t* desc, param* ptp, const char* debq) {
     fw::Questions sizes(ptp, debq, kLect);
-    desc->input_neurons = static_cast<unsigned>(sizes.integer("input_neurons (unsigned int)", 1, CSOM_MAX_INPUT_NEURONS));
+    desc->input_neurons =
+        static_cast<unsigned>(sizes.integer("input_neurons (unsigned int)", 1, CSOM_MAX_INPUT_NEURONS));
     desc->output_neurons = static_cast<unsigned>(sizes.integer("output_neurons (unsigned int)", 2, INT_MAX));
     param* p = sizes.next();
     desc->max_neigh = ask_max_neigh(p, debq, desc->output_neurons);

@@ -35,12 +35,15 @@ void print_matrix(const std::vector<int*>& rows, int n) {
             std::printf("%*d", width, rows[t][e]);
             in_row += rows[t][e];
         }
-        if (in_row == 0) std::printf("%10s\n", "-");
-        else std::printf("%9.2f%%\n", 100.0 * rows[t][t] / static_cast<double>(in_row));
+        if (in_row == 0)
+            std::printf("%10s\n", "-");
+        else
+            std::printf("%9.2f%%\n", 100.0 * rows[t][t] / static_cast<double>(in_row));
         diagonal += rows[t][t];
         counted += in_row;
     }
-    if (counted == 0) std::printf("Taux global : - (aucune paire comptee)\n");
+    if (counted == 0)
+        std::printf("Taux global : - (aucune paire comptee)\n");
     else
         std::printf("Taux global : %.2f%% (%lld sur %lld paires comptees)\n",
                     100.0 * static_cast<double>(diagonal) / static_cast<double>(counted), diagonal, counted);

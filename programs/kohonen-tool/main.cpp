@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     cycle::check_writes<imau1>(writer, program);
     const std::vector<imau1> images = cycle::read_stack<imau1>(readers, program);
     if (static_cast<long long>(images[0].nc) * images[0].nr > INT_MAX)
-        fw::fail(1, "\n>> ERREUR %s : image de %dx%d, plus de %d pixels\n", program, images[0].nc, images[0].nr, INT_MAX);
+        fw::fail(1, "\n>> ERREUR %s : image de %dx%d, plus de %d pixels\n", program, images[0].nc, images[0].nr,
+                 INT_MAX);
     map.samples = images[0].nc * images[0].nr;
     csom_init(&map);
     imau1tocsomvect(map.inputs, images);

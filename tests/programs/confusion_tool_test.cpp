@@ -12,7 +12,8 @@ using namespace testing_support;
 
 namespace {
 
-const std::string kCount = " Nombre de region a etudier: ", kEval = " Nom du fichier contenant l'image \303\240 \303\251valuer: ",
+const std::string kCount = " Nombre de region a etudier: ",
+                  kEval = " Nom du fichier contenant l'image \303\240 \303\251valuer: ",
                   kMode = " Image de test 2D (0) ou 3D (1): ", kImage = " nom complet du fichier image a lire",
                   kPlane = " Numero de la coupe: ", kTruth = " Nom du fichier contenant l'ensemble de test: ";
 
@@ -30,8 +31,9 @@ protected:
 };
 
 std::string matrix(const std::vector<std::string>& rows, const std::string& total) {
-    std::string text = "\nMatrice de confusion (lignes : classes de la verite terrain, colonnes : classes evaluees)\n"
-                       "classe     0     1     2     3   correct\n";
+    std::string text =
+        "\nMatrice de confusion (lignes : classes de la verite terrain, colonnes : classes evaluees)\n"
+        "classe     0     1     2     3   correct\n";
     for (const std::string& r : rows) text += r + "\n";
     return text + "Taux global : " + total + "\n";
 }

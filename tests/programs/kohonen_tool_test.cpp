@@ -1,5 +1,5 @@
 // kohonen-tool end to end: its dialogue in the three modes on a stack that
-// two ramp neurons split by eye, the radius reply above half the ring
+// four ramp neurons split by eye, the radius reply above half the ring
 // (asked again when typed, refused when recorded or on the command line),
 // and the refusals before any output file.
 
@@ -15,9 +15,9 @@ namespace {
 
 std::vector<std::string> questions(int images) {
     std::vector<std::string> q;
-    for (const char* text : {"input_neurons (unsigned int)", "output_neurons (unsigned int)", "max_neigh (unsigned int)",
-                             "max_learn_rate (float)", "max_epoch (unsigned int)", "random init or not? (1/0)",
-                             "rescale the input space or not? (1/0)"})
+    for (const char* text : {"input_neurons (unsigned int)", "output_neurons (unsigned int)",
+                             "max_neigh (unsigned int)", "max_learn_rate (float)", "max_epoch (unsigned int)",
+                             "random init or not? (1/0)", "rescale the input space or not? (1/0)"})
         q.push_back(std::string(">> carte de Kohonen : ") + text);
     for (int i = 1; i <= images; ++i)
         q.push_back(">> image " + std::to_string(i) + "/" + std::to_string(images) +
@@ -26,33 +26,35 @@ std::vector<std::string> questions(int images) {
     return q;
 }
 
-// Levels 0 and 255 in a checkerboard of 4 x 2.
-const std::string kBoard = byte_string({0, 255, 0, 255, 255, 0, 255, 0});
+// Levels near the ramp weights of four neurons (0, 63.5, 127, 190.5), 4 x 2.
+const std::string kRamp = byte_string({0, 64, 128, 192, 255, 0, 64, 128});
 
 class KohonenTool : public ProgramTest {
 protected:
     KohonenTool() : ProgramTest("kohonen-tool") {
-        for (const char* stem : {"a", "b", "c"}) write_files(dir_, stem, {{"dim", "4 2"}, {"ima", kBoard}});
+        for (const char* stem : {"a", "b", "c"}) write_files(dir_, stem, {{"dim", "4 2"}, {"ima", kRamp}});
     }
 };
 
 }  // namespace
 
-TEST_F(KohonenTool, DialogueModesSplitTheStackBetweenTwoNeurons) {
-    // Ramp weights 0 and 127 in every dimension: the pixels of 0 pick neuron
-    // 0 (grey level 0), those of 255 neuron 1 (grey level 254), and each
-    // winner, alone within radius 1, only moves toward its own pixels.
-    const std::vector<std::string> replies = {"3", "2", "1", "0.5", "2", "0", "0", "a.ima", "b.ima", "c.ima", "out.ima"};
+TEST_F(KohonenTool, DialogueModesAndTheGreyLevelsOfFourNeurons) {
+    // Radius 0, then 1 in the last epoch: each pixel picks the nearest ramp
+    // neuron, which only moves toward its own pixels; the neurons' levels
+    // are 0, 84, 169 and 254.
+    const std::vector<std::string> replies = {"3", "4",     "0",     "0.5",   "2",      "0",
+                                              "0", "a.ima", "b.ima", "c.ima", "out.ima"};
     expect_dialogue_modes(questions(3), replies, {"out.ima", "out.dim"});
     ASSERT_EQ(run(replies).status, 0);
-    EXPECT_EQ(read("out.ima"), byte_string({0, 254, 0, 254, 254, 0, 254, 0}));
+    EXPECT_EQ(read("out.ima"), byte_string({0, 84, 169, 254, 254, 0, 84, 169}));
     EXPECT_EQ(read("out.dim"), "4 2");
 }
 
 TEST_F(KohonenTool, RadiusAboveHalfTheRing) {
     const std::string warning = "WARNING: max_neigh must be < 2.000000   (output_neurons/2)";
-    const std::string refused = "\n>> ERREUR csom_lect : reponse \"3\" refusee a la question \">> carte de Kohonen : "
-                                "max_neigh (unsigned int)\" (entier de 0 a 2)\n";
+    const std::string refused =
+        "\n>> ERREUR csom_lect : reponse \"3\" refusee a la question \">> carte de Kohonen : "
+        "max_neigh (unsigned int)\" (entier de 0 a 2)\n";
     const std::vector<std::string> good = {"1", "4", "2", "0.5", "1", "0", "1", "a.ima", "good.ima"};
     ASSERT_EQ(run(good).status, 0);
 
@@ -78,24 +80,22 @@ TEST_F(KohonenTool, RadiusAboveHalfTheRing) {
 
 TEST_F(KohonenTool, RefusalsComeBeforeAnyOutputFile) {
     write("rgb.ras", raster(4, 2, 24, 1, 0, 0, std::string(24, '\x10')));
-    write_files(dir_, "wide", {{"dim", "8 1"}, {"ima", kBoard}});
-    auto question = [](const char* text) { return std::string(">> carte de Kohonen : ") + text; };
+    write_files(dir_, "wide", {{"dim", "8 1"}, {"ima", kRamp}});
+    auto refused = [](const std::string& reply, int question, const std::string& accepted) {
+        return "\n>> ERREUR csom_lect : reponse \"" + reply + "\" refusee a la question \"" + questions(1)[question] +
+               "\" (" + accepted + ")\n";
+    };
     const struct {
         std::vector<std::string> replies;  // the map's seven, then the files
         std::string message;
-    } refusals[] = {
-        {{"0", "4", "1", "0.5", "1", "0", "0", "out.ima"},
-         "reponse \"0\" refusee a la question \"" + question("input_neurons (unsigned int)") + "\" (entier de 1 a 1024)"},
-        {{"1", "1", "0", "0.5", "1", "0", "0", "a.ima", "out.ima"},
-         "reponse \"1\" refusee a la question \"" + question("output_neurons (unsigned int)") + "\" (entier de 2 a 2147483647)"},
-        {{"1", "4", "-1", "0.5", "1", "0", "0", "a.ima", "out.ima"},
-         "reponse \"-1\" refusee a la question \"" + question("max_neigh (unsigned int)") + "\" (entier de 0 a 2147483647)"},
-        {{"1", "4", "1", "0", "1", "0", "0", "a.ima", "out.ima"},
-         "reponse \"0\" refusee a la question \"" + question("max_learn_rate (float)") + "\" (reel strictement positif)"},
-        {{"1", "4", "1", "0.5", "0", "0", "0", "a.ima", "out.ima"},
-         "reponse \"0\" refusee a la question \"" + question("max_epoch (unsigned int)") + "\" (entier de 1 a 2147483647)"},
-        {{"1", "4", "1", "0.5", "1", "2", "0", "a.ima", "out.ima"},
-         "reponse \"2\" refusee a la question \"" + question("random init or not? (1/0)") + "\" (1, 0)"},
+    } rows[] = {
+        {{"0", "4", "1", "0.5", "1", "0", "0", "out.ima"}, refused("0", 0, "entier de 1 a 1024")},
+        {{"1", "1", "0", "0.5", "1", "0", "0", "a.ima", "out.ima"}, refused("1", 1, "entier de 2 a 2147483647")},
+        {{"1", "4", "-1", "0.5", "1", "0", "0", "a.ima", "out.ima"}, refused("-1", 2, "entier de 0 a 2147483647")},
+        {{"1", "4", "1", "0", "1", "0", "0", "a.ima", "out.ima"}, refused("0", 3, "reel strictement positif")},
+        {{"1", "4", "1", "0.5", "0", "0", "0", "a.ima", "out.ima"}, refused("0", 4, "entier de 1 a 2147483647")},
+        {{"1", "4", "1", "0.5", "1", "2", "0", "a.ima", "out.ima"}, refused("2", 5, "1, 0")},
+        {{"1", "4", "1", "0.5", "1", "0", "-1", "a.ima", "out.ima"}, refused("-1", 6, "1, 0")},
         {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "rgb.ras", "out.ima"},
          "\n>> ERREUR kohonen-tool : type d'image rvb non traite (types acceptes : u1)\n"},
         {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "wide.ima", "out.ima"},
@@ -103,5 +103,5 @@ TEST_F(KohonenTool, RefusalsComeBeforeAnyOutputFile) {
         {{"1", "4", "1", "0.5", "1", "0", "0", "a.ima", "out.imw"},
          "\n>> ERREUR ecriture : une image u1 ne peut pas etre ecrite au format .imw\n"},
     };
-    for (const auto& r : refusals) expect_refused(r.replies, 1, r.message, {"out.ima", "out.dim", "out.imw"});
+    for (const auto& r : rows) expect_refused(r.replies, 1, r.message, {"out.ima", "out.dim", "out.imw"});
 }

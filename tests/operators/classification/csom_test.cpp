@@ -1,7 +1,7 @@
 // The ring map: schedules and initial weights, the winner search and the
 // ring updates on hand-made weights, whole trainings against a plain
-// reference, the rendering's grey levels, the copy of the images and the
-// refused descriptors. The dialogue: tests/programs/kohonen_tool_test.cpp.
+// reference, the copy of the images and the refused descriptors. The
+// dialogue and the grey levels: tests/programs/kohonen_tool_test.cpp.
 
 #include "csom.h"
 
@@ -30,7 +30,9 @@ csom_t map_of(unsigned dims, unsigned neurons, unsigned neigh, float rate, unsig
 }
 
 template <class T>
-std::vector<T> row(const T* values, std::size_t n) { return {values, values + n}; }
+std::vector<T> row(const T* values, std::size_t n) {
+    return {values, values + n};
+}
 
 // A training: the map, and the weights [d][n] and schedules its csom_init
 // made (random weights differ from run to run), the inputs [d][s].
@@ -64,8 +66,9 @@ std::vector<float> reference(const Case& c) {
     std::vector<float> w = c.weights, x = c.inputs, winners(static_cast<std::size_t>(S));
     for (int d = 0; c.map.rescale && d < D; ++d) {
         const auto [lo, hi] = std::minmax_element(x.begin() + d * S, x.begin() + (d + 1) * S);
-        if (*hi != *lo) std::transform(x.begin() + d * S, x.begin() + (d + 1) * S, x.begin() + d * S,
-                                       [f = 255.0f / (*hi - *lo)](float v) { return v * f; });
+        if (*hi != *lo)
+            std::transform(x.begin() + d * S, x.begin() + (d + 1) * S, x.begin() + d * S,
+                           [f = 255.0f / (*hi - *lo)](float v) { return v * f; });
     }
     int winner = 0;
     for (unsigned e = 0; e < c.map.max_epoch; ++e)
@@ -91,18 +94,16 @@ std::vector<float> reference(const Case& c) {
 
 }  // namespace
 
-TEST(Csom, SchedulesAndRampWeights) {
+TEST(Csom, SchedulesAndInitialWeights) {
     const struct {
         unsigned neurons, neigh, epochs;
         float rate;
         std::vector<float> radius, rates, ramp;
     } rows[] = {
         {4, 2, 4, 1.0f, {2, 2, 1, 1}, {1.0f, 0.31622777f, 0.1f, 0.031622777f}, {0, 63.5f, 127, 190.5f}},
-        {8, 3, 2, 0.5f, {3, 1}, {0.5f, 0.070710678f}, {0, 31.75f, 63.5f, 95.25f, 127, 158.75f, 190.5f, 222.25f}},
         {18, 8, 5, 0.3f, {8, 7, 5, 4, 1}, {0.3f, 0.15194871f, 0.076961363f, 0.038980598f, 0.019743505f}, {}},
-        {2, 0, 3, 0.01f, {0, 0, 1}, {0.01f, 0.01f, 0.01f}, {0, 127}},  // the last epoch always has radius 1
-        {3, 1, 3, 2.0f, {1, 1, 1}, {2.0f, 0.34199519f, 0.058480355f}, {0, 84.666664f, 169.33333f}},
-        {12, 5, 1, 0.1f, {1}, {0.1f}, {}},
+        {3, 0, 3, 2.0f, {0, 0, 1}, {2.0f, 0.34199519f, 0.058480355f}, {0, 84.666664f, 169.33333f}},
+        {12, 5, 1, 0.1f, {1}, {0.1f}, {}},  // the last epoch always has radius 1
     };
     for (const auto& r : rows) {
         csom_t m = map_of(2, r.neurons, r.neigh, r.rate, r.epochs, 1);
@@ -118,7 +119,7 @@ TEST(Csom, SchedulesAndRampWeights) {
     csom_t random = map_of(3, 50, 2, 0.5f, 1, 1, true);
     csom_init(&random);
     const std::vector<float> all = row(random.weights[0], 150);
-    EXPECT_TRUE(std::all_of(all.begin(), all.end(), [](float w) { return w >= 0 && w <= 255 && w == static_cast<int>(w); }));
+    EXPECT_TRUE(std::all_of(all.begin(), all.end(), [](float w) { return w >= 0 && w <= 255 && w == int(w); }));
     EXPECT_NE(*std::min_element(all.begin(), all.end()), *std::max_element(all.begin(), all.end()));
     csom_destruct(&random);
 }
@@ -141,9 +142,22 @@ TEST(Csom, WinnersAndRingUpdatesOnHandMadeWeights) {
         {"the first of equal distances wins", {10, 30, 200, 250}, {20}, 1, 1.0f, {20, 30, 200, 250}, {0}},
         // Beyond 100000000 from every neuron: the previous winner (2) stays.
         {"too far: the winner carries over", {0, 10, 40, 60}, {38, 100000}, 1, 0.5f, {0, 10, 75009.625f, 60}, {2, 2}},
-        {"too far from the start: neuron 0", {20000, 30000, 40000, 50000}, {0}, 1, 0.5f, {5000, 30000, 40000, 50000}, {0}},
+        {"too far from the start: neuron 0",
+         {20000, 30000, 40000, 50000},
+         {0},
+         1,
+         0.5f,
+         {5000, 30000, 40000, 50000},
+         {0}},
         // Epoch 1 starts with the last winner of epoch 0 (2), not 0.
-        {"the winner carries over epochs", {0, 10, 40, 60}, {100000, 38}, 1, 0.5f, {75000, 10, 75009.625f, 43.5f}, {2, 3}, 2},
+        {"the winner carries over epochs",
+         {0, 10, 40, 60},
+         {100000, 38},
+         1,
+         0.5f,
+         {75000, 10, 75009.625f, 43.5f},
+         {2, 3},
+         2},
     };
     for (const auto& r : rows) {
         csom_t m = map_of(1, 4, 2, 0.5f, r.epochs, static_cast<int>(r.samples.size()));
@@ -164,8 +178,12 @@ TEST(Csom, TrainingMatchesThePlainReference) {
     auto make = [](std::mt19937& random, int trial) {
         const unsigned dims = 1 + random() % 4, neurons = 2 + random() % 9, epochs = 1 + random() % 4;
         const int samples = 1 + static_cast<int>(random() % 60);
-        Case c{map_of(dims, neurons, static_cast<unsigned>(random() % (neurons / 2 + 1)), 0.05f + (random() % 90) / 100.0f,
-                      epochs, samples, trial % 2 == 1, trial % 3 == 0), {}, {}, {}, {}};
+        Case c{map_of(dims, neurons, static_cast<unsigned>(random() % (neurons / 2 + 1)),
+                      0.05f + (random() % 90) / 100.0f, epochs, samples, trial % 2 == 1, trial % 3 == 0),
+               {},
+               {},
+               {},
+               {}};
         csom_t m = c.map;
         csom_init(&m);
         c.weights = row(m.weights[0], dims * neurons);
@@ -182,42 +200,18 @@ TEST(Csom, TrainingMatchesThePlainReference) {
     reference_sweep(41, 300, make, trained, reference);
 }
 
-TEST(Csom, GreyLevelsOfTheWinnersAndImagesCopied) {
-    const struct {
-        unsigned neurons;
-        std::vector<int> winners;
-        std::vector<unsigned char> pixels;
-    } rows[] = {
-        {4, {3, 2, 1, 0, 1, 3}, {254, 169, 84, 0, 84, 254}},
-        {2, {1, 0, 0, 1, 1, 1}, {254, 0, 0, 254, 254, 254}},
-        {16, {15, 1, 2, 7, 8, 14}, {254, 16, 33, 118, 135, 237}},
-    };
-    for (const auto& r : rows) {
-        csom_t m = map_of(1, r.neurons, 1, 0.5f, 1, 6);
-        csom_init(&m);
-        std::copy(r.winners.begin(), r.winners.end(), m.winners);
-        imau1 out{};
-        csomvecttoimau1(&m, 3, 2, &out);
-        EXPECT_EQ(shape(out) + " " + out.nom, "3x2 csom_out");
-        EXPECT_EQ(pixels_of(out), r.pixels) << r.neurons << " neurons";
-        EXPECT_TRUE(ended(run_captured([&] { csomvecttoimau1(&m, 5, 1, &out); }), 1,
-                          "\n>> ERREUR csomvecttoimau1 : image de 5x1 pour 6 echantillons\n"));
-        free_imau1(&out);
-        csom_destruct(&m);
-    }
-    // Image d into row d, row after row.
+TEST(Csom, ImagesCopiedAndRefusedDescriptors) {
     csom_t m = map_of(3, 2, 1, 0.5f, 1, 6);
     csom_init(&m);
     imau1 a = make_image<imau1>(3, 2, [](int x, int y) { return 10 * y + x; });
     imau1 b = make_image<imau1>(3, 2, [](int x, int y) { return 255 - x - y; });
     imau1 c = make_image<imau1>(3, 2, [](int, int) { return 0; });
-    imau1tocsomvect(m.inputs, 3, a, b, c);
-    EXPECT_EQ(row(m.inputs[0], 18), std::vector<float>({0, 1, 2, 10, 11, 12, 255, 254, 253, 254, 253, 252, 0, 0, 0, 0, 0, 0}));
-    for (imau1* image : {&a, &b, &c}) free_imau1(image);
-    csom_destruct(&m);
-}
-
-TEST(Csom, RefusedDescriptors) {
+    imau1tocsomvect(m.inputs, 3, a, b, c);  // image d into row d, row after row
+    EXPECT_EQ(row(m.inputs[0], 18),
+              std::vector<float>({0, 1, 2, 10, 11, 12, 255, 254, 253, 254, 253, 252, 0, 0, 0, 0, 0, 0}));
+    imau1 out{};
+    EXPECT_TRUE(ended(run_captured([&] { csomvecttoimau1(&m, 5, 1, &out); }), 1,
+                      "\n>> ERREUR csomvecttoimau1 : image de 5x1 pour 6 echantillons\n"));
     const struct {
         csom_t map;
         const char* message;
@@ -229,8 +223,10 @@ TEST(Csom, RefusedDescriptors) {
         {map_of(1, 4, 1, 0.5f, 1, 0), "samples 0 refuse (au moins 1)"},
     };
     for (const auto& r : rows) {
-        csom_t m = r.map;
-        EXPECT_TRUE(ended(run_captured([&] { csom_init(&m); }), 1,
+        csom_t refused = r.map;
+        EXPECT_TRUE(ended(run_captured([&] { csom_init(&refused); }), 1,
                           std::string("\n>> ERREUR csom_init : ") + r.message + "\n"));
     }
+    for (imau1* image : {&a, &b, &c}) free_imau1(image);
+    csom_destruct(&m);
 }
