@@ -76,7 +76,6 @@ TEST_F(ConfusionTool, Refusals) {
     } rows[] = {
         {{"0", "eval.vol", "1", "truth.vol"}, refused("0", kCount, "entier de 1 a 255")},
         {{"3", "eval.vol", "0", "truth.ima", "2"}, refused("2", kPlane, "entier de 0 a 1")},
-        {{"3", "eval.vol", "0", "truth.ima", "-1"}, refused("-1", kPlane, "entier de 0 a 1")},
         {{"3", "eval.vol", "0", "low.ima", "0"},
          "\n>> ERREUR confusion_matrix_lect : image de test low.ima de 2 lignes et 3 colonnes, il lui faut au moins 3 "
          "lignes (echantillons par trace) et 2 colonnes (traces par plan) du volume a evaluer\n"},

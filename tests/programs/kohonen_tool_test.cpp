@@ -95,7 +95,6 @@ TEST_F(KohonenTool, RefusalsComeBeforeAnyOutputFile) {
         {{"1", "4", "1", "0", "1", "0", "0", "a.ima", "out.ima"}, refused("0", 3, "reel strictement positif")},
         {{"1", "4", "1", "0.5", "0", "0", "0", "a.ima", "out.ima"}, refused("0", 4, "entier de 1 a 2147483647")},
         {{"1", "4", "1", "0.5", "1", "2", "0", "a.ima", "out.ima"}, refused("2", 5, "1, 0")},
-        {{"1", "4", "1", "0.5", "1", "0", "-1", "a.ima", "out.ima"}, refused("-1", 6, "1, 0")},
         {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "rgb.ras", "out.ima"},
          "\n>> ERREUR kohonen-tool : type d'image rvb non traite (types acceptes : u1)\n"},
         {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "wide.ima", "out.ima"},
