@@ -3,6 +3,8 @@
 // (asked again when typed, refused when recorded or on the command line),
 // and the refusals before any output file.
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,12 @@ std::vector<std::string> questions(int images) {
     return q;
 }
 
+// The replies of a line, split at blanks.
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 // Levels near the ramp weights of four neurons (0, 63.5, 127, 190.5), 4 x 2.
 const std::string kRamp = byte_string({0, 64, 128, 192, 255, 0, 64, 128});
 
@@ -42,8 +50,7 @@ TEST_F(KohonenTool, DialogueModesAndTheGreyLevelsOfFourNeurons) {
     // Radius 0, then 1 in the last epoch: each pixel picks the nearest ramp
     // neuron, which only moves toward its own pixels; the neurons' levels
     // are 0, 84, 169 and 254.
-    const std::vector<std::string> replies = {"3", "4",     "0",     "0.5",   "2",      "0",
-                                              "0", "a.ima", "b.ima", "c.ima", "out.ima"};
+    const std::vector<std::string> replies = words("3 4 0 0.5 2 0 0 a.ima b.ima c.ima out.ima");
     expect_dialogue_modes(questions(3), replies, {"out.ima", "out.dim"});
     ASSERT_EQ(run(replies).status, 0);
     EXPECT_EQ(read("out.ima"), byte_string({0, 84, 169, 254, 254, 0, 84, 169}));
@@ -86,21 +93,21 @@ TEST_F(KohonenTool, RefusalsComeBeforeAnyOutputFile) {
                "\" (" + accepted + ")\n";
     };
     const struct {
-        std::vector<std::string> replies;  // the map's seven, then the files
+        const char* replies;  // the map's seven, then the files
         std::string message;
     } rows[] = {
-        {{"0", "4", "1", "0.5", "1", "0", "0", "out.ima"}, refused("0", 0, "entier de 1 a 1024")},
-        {{"1", "1", "0", "0.5", "1", "0", "0", "a.ima", "out.ima"}, refused("1", 1, "entier de 2 a 2147483647")},
-        {{"1", "4", "-1", "0.5", "1", "0", "0", "a.ima", "out.ima"}, refused("-1", 2, "entier de 0 a 2147483647")},
-        {{"1", "4", "1", "0", "1", "0", "0", "a.ima", "out.ima"}, refused("0", 3, "reel strictement positif")},
-        {{"1", "4", "1", "0.5", "0", "0", "0", "a.ima", "out.ima"}, refused("0", 4, "entier de 1 a 2147483647")},
-        {{"1", "4", "1", "0.5", "1", "2", "0", "a.ima", "out.ima"}, refused("2", 5, "1, 0")},
-        {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "rgb.ras", "out.ima"},
+        {"0 4 1 0.5 1 0 0 out.ima", refused("0", 0, "entier de 1 a 1024")},
+        {"1 1 0 0.5 1 0 0 a.ima out.ima", refused("1", 1, "entier de 2 a 2147483647")},
+        {"1 4 -1 0.5 1 0 0 a.ima out.ima", refused("-1", 2, "entier de 0 a 2147483647")},
+        {"1 4 1 0 1 0 0 a.ima out.ima", refused("0", 3, "reel strictement positif")},
+        {"1 4 1 0.5 0 0 0 a.ima out.ima", refused("0", 4, "entier de 1 a 2147483647")},
+        {"1 4 1 0.5 1 2 0 a.ima out.ima", refused("2", 5, "1, 0")},
+        {"2 4 1 0.5 1 0 0 a.ima rgb.ras out.ima",
          "\n>> ERREUR kohonen-tool : type d'image rvb non traite (types acceptes : u1)\n"},
-        {{"2", "4", "1", "0.5", "1", "0", "0", "a.ima", "wide.ima", "out.ima"},
+        {"2 4 1 0.5 1 0 0 a.ima wide.ima out.ima",
          "\n>> ERREUR imau1tocsomvect : image 2/2 (wide.ima) de 8x1, image 1/2 (a.ima) de 4x2 : tailles differentes\n"},
-        {{"1", "4", "1", "0.5", "1", "0", "0", "a.ima", "out.imw"},
+        {"1 4 1 0.5 1 0 0 a.ima out.imw",
          "\n>> ERREUR ecriture : une image u1 ne peut pas etre ecrite au format .imw\n"},
     };
-    for (const auto& r : rows) expect_refused(r.replies, 1, r.message, {"out.ima", "out.dim", "out.imw"});
+    for (const auto& r : rows) expect_refused(words(r.replies), 1, r.message, {"out.ima", "out.dim", "out.imw"});
 }

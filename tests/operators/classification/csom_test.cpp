@@ -142,22 +142,9 @@ TEST(Csom, WinnersAndRingUpdatesOnHandMadeWeights) {
         {"the first of equal distances wins", {10, 30, 200, 250}, {20}, 1, 1.0f, {20, 30, 200, 250}, {0}},
         // Beyond 100000000 from every neuron: the previous winner (2) stays.
         {"too far: the winner carries over", {0, 10, 40, 60}, {38, 100000}, 1, 0.5f, {0, 10, 75009.625f, 60}, {2, 2}},
-        {"too far from the start: neuron 0",
-         {20000, 30000, 40000, 50000},
-         {0},
-         1,
-         0.5f,
-         {5000, 30000, 40000, 50000},
-         {0}},
+        {"too far from the start: 0", {20000, 30000, 40000, 50000}, {0}, 1, 0.5f, {5000, 30000, 40000, 50000}, {0}},
         // Epoch 1 starts with the last winner of epoch 0 (2), not 0.
-        {"the winner carries over epochs",
-         {0, 10, 40, 60},
-         {100000, 38},
-         1,
-         0.5f,
-         {75000, 10, 75009.625f, 43.5f},
-         {2, 3},
-         2},
+        {"kept across epochs", {0, 10, 40, 60}, {100000, 38}, 1, 0.5f, {75000, 10, 75009.625f, 43.5f}, {2, 3}, 2},
     };
     for (const auto& r : rows) {
         csom_t m = map_of(1, 4, 2, 0.5f, r.epochs, static_cast<int>(r.samples.size()));
@@ -178,12 +165,9 @@ TEST(Csom, TrainingMatchesThePlainReference) {
     auto make = [](std::mt19937& random, int trial) {
         const unsigned dims = 1 + random() % 4, neurons = 2 + random() % 9, epochs = 1 + random() % 4;
         const int samples = 1 + static_cast<int>(random() % 60);
-        Case c{map_of(dims, neurons, static_cast<unsigned>(random() % (neurons / 2 + 1)),
-                      0.05f + (random() % 90) / 100.0f, epochs, samples, trial % 2 == 1, trial % 3 == 0),
-               {},
-               {},
-               {},
-               {}};
+        Case c;
+        c.map = map_of(dims, neurons, static_cast<unsigned>(random() % (neurons / 2 + 1)),
+                       0.05f + (random() % 90) / 100.0f, epochs, samples, trial % 2 == 1, trial % 3 == 0);
         csom_t m = c.map;
         csom_init(&m);
         c.weights = row(m.weights[0], dims * neurons);
