@@ -80,9 +80,10 @@ inline float apply(int op, float x, float y) {
     return r;
 }
 
-// d[j] = op(x(j), y(j)) for j < n, the operation chosen once.
+// d[j] = op(x(j), y(j)) for j < n, the operation chosen once; x(j) and y(j)
+// may read d[j] itself (in-place folds).
 template <class X, class Y>
-inline void apply_stretch(int op, float* __restrict d, X x, Y y, int n) {
+inline void apply_stretch(int op, float* d, X x, Y y, int n) {
     with_op(op, [&](auto code) {
         for (int j = 0; j < n; ++j) d[j] = apply<decltype(code)::value>(x(j), y(j));
     });
@@ -380,23 +381,43 @@ void image_calc(const Desc& d, const imau1* attributes, imau1* classes, imafl* v
             for (int level = 0; level < 256; ++level)
                 table[(first[i] + k) * 256 + level] =
                     Traits::membership(d.variables[i].termes[k], static_cast<float>(level));
-    // The rules of each output term, in file order.
+    // The rules of each output term, in file order, and the input terms
+    // some premise uses (only those are looked up for every pixel).
     std::vector<std::vector<int>> concluding(static_cast<std::size_t>(nt));
-    for (int r = 0; r < d.nb_regles; ++r) concluding[d.regles[r].conclusion].push_back(r);
+    constexpr std::size_t kUnused = ~std::size_t{0};
+    std::vector<std::size_t> lane(first[ni], kUnused);  // where a used term's degrees go
+    std::size_t lanes = 0;
+    for (int r = 0; r < d.nb_regles; ++r) {
+        concluding[d.regles[r].conclusion].push_back(r);
+        for (int i = 0; i < ni; ++i) {
+            std::size_t& l = lane[first[i] + d.regles[r].premisse[i]];
+            if (l == kUnused) l = lanes++;
+        }
+    }
     std::vector<float> reps(static_cast<std::size_t>(nt));
     for (int t = 0; t < nt; ++t) reps[t] = Traits::representative(output.termes[t]);
 
     std::vector<float> degrees(static_cast<std::size_t>(std::max(nt, 1)) * kStretch);
+    std::vector<float> looked_up(lanes * kStretch);
     std::vector<float> premise(kStretch), contribution(kStretch), num(kStretch), den(kStretch);
     std::vector<unsigned char> best(kStretch);
     const std::size_t total = static_cast<std::size_t>(attributes[0].nc) * static_cast<std::size_t>(attributes[0].nr);
     for (std::size_t start = 0; start < total; start += kStretch) {
         const int n = static_cast<int>(std::min<std::size_t>(kStretch, total - start));
+        // The degrees of the stretch in every used input term, looked up once.
+        for (int i = 0; i < ni; ++i) {
+            const unsigned char* level = attributes[i].pixels[0] + start;
+            for (std::size_t slot = first[i]; slot < first[i + 1]; ++slot) {
+                if (lane[slot] == kUnused) continue;
+                const float* row = table.data() + slot * 256;
+                float* out = looked_up.data() + lane[slot] * kStretch;
+                for (int j = 0; j < n; ++j) out[j] = row[level[j]];
+            }
+        }
         // Degree of input i's term k at pixel j of the stretch.
         const auto degree = [&](int i, int k) {
-            const float* row = table.data() + (first[i] + k) * 256;
-            const unsigned char* level = attributes[i].pixels[0] + start;
-            return [row, level](int j) { return row[level[j]]; };
+            const float* p = looked_up.data() + lane[first[i] + k] * kStretch;
+            return [p](int j) { return p[j]; };
         };
         for (int t = 0; t < nt; ++t) {
             float* agg = degrees.data() + static_cast<std::size_t>(t) * kStretch;
