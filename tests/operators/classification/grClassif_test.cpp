@@ -86,6 +86,8 @@ TEST(GrClassif, WorkedBaseByHand) {
         {0, 8, 0, 1, 2.5f, 3, 0.5f, {}},
         {1, 1, 5, 0, 7.5f, 3, 0, {0.75f, 0, 0.25f, 0}},  // Q: 0 + 0.25 - 0
         {0, 0, 4, 1, 0, 9, 1, {}},                        // only Q: 0.5 x 1 / 0.5
+        {0, 0, 4, 0, 10, 9, 0, {0, 0, 0, 0}},             // every degree 0: class 0
+        {0, 0, 4, 1, 10, 9, 0, {}},                       // and value 0
     };
     for (const auto& row : rows) {
         grClassif_t d = rule_bases::gradual(dir, kBase, row.premise, row.combination, row.projection, row.defuzzification);
