@@ -89,6 +89,16 @@ inline void apply_stretch(int op, float* d, X x, Y y, int n) {
     });
 }
 
+// agg[j] = J(agg[j], C(p[j], w)) for j < n, both operations chosen once.
+inline void combine_stretch(int combine, int aggregate, float* agg, const float* p, float w, int n) {
+    with_op(combine, [&](auto c) {
+        with_op(aggregate, [&](auto a) {
+            for (int j = 0; j < n; ++j)
+                agg[j] = apply<decltype(a)::value>(agg[j], apply<decltype(c)::value>(p[j], w));
+        });
+    });
+}
+
 // Names of terms and variables: at most this many characters.
 inline constexpr std::size_t kMaxName = 99;
 // Variables of a base: at most 255 inputs and the output.
@@ -399,8 +409,7 @@ void image_calc(const Desc& d, const imau1* attributes, imau1* classes, imafl* v
 
     std::vector<float> degrees(static_cast<std::size_t>(std::max(nt, 1)) * kStretch);
     std::vector<float> looked_up(lanes * kStretch);
-    std::vector<float> premise(kStretch), contribution(kStretch), num(kStretch), den(kStretch);
-    std::vector<unsigned char> best(kStretch);
+    std::vector<float> premise(kStretch), num(kStretch), den(kStretch);
     const std::size_t total = static_cast<std::size_t>(attributes[0].nc) * static_cast<std::size_t>(attributes[0].nr);
     for (std::size_t start = 0; start < total; start += kStretch) {
         const int n = static_cast<int>(std::min<std::size_t>(kStretch, total - start));
@@ -425,44 +434,51 @@ void image_calc(const Desc& d, const imau1* attributes, imau1* classes, imafl* v
             bool first_rule = true;
             for (int r : concluding[t]) {
                 const unsigned char* terms = d.regles[r].premisse;
-                int i;
-                if (Traits::gradual) {
+                // The first pass folds in the first two inputs (the symbolic
+                // premise starts from 1).
+                int i = 2;
+                if (Traits::gradual)
                     apply_stretch(premise_op, premise.data(), degree(0, terms[0]), degree(1, terms[1]), n);
-                    i = 2;
-                } else {
+                else if (ni == 1) {
                     apply_stretch(premise_op, premise.data(), [](int) { return 1.0f; }, degree(0, terms[0]), n);
                     i = 1;
-                }
+                } else
+                    with_op(premise_op, [&](auto code) {
+                        constexpr int op = decltype(code)::value;
+                        const auto d0 = degree(0, terms[0]);
+                        const auto d1 = degree(1, terms[1]);
+                        float* out = premise.data();
+                        for (int j = 0; j < n; ++j) out[j] = apply<op>(apply<op>(1.0f, d0(j)), d1(j));
+                    });
                 for (; i < ni; ++i) {
                     const float* p = premise.data();
                     apply_stretch(premise_op, premise.data(), [p](int j) { return p[j]; }, degree(i, terms[i]), n);
                 }
                 const float weight = d.regles[r].poids;
                 const float* p = premise.data();
-                if (Traits::gradual && first_rule) {
+                if (Traits::gradual && first_rule)
                     apply_stretch(combine_op, agg, [p](int j) { return p[j]; }, [weight](int) { return weight; }, n);
-                } else {
-                    apply_stretch(combine_op, contribution.data(), [p](int j) { return p[j]; },
-                                  [weight](int) { return weight; }, n);
-                    const float* c = contribution.data();
-                    const float* a = agg;
-                    apply_stretch(aggregate_op, agg, [a](int j) { return a[j]; }, [c](int j) { return c[j]; }, n);
-                }
+                else
+                    combine_stretch(combine_op, aggregate_op, agg, p, weight, n);
                 first_rule = false;
             }
         }
         if (d.type_defuzzification == 0) {
-            std::fill_n(best.data(), n, 0);
-            std::fill_n(num.data(), n, 0.0f);  // the running maximum
+            // The running maximum in num and its index in den, as floats
+            // so that the scan vectorises as selects.
+            std::fill_n(num.data(), n, 0.0f);
+            std::fill_n(den.data(), n, 0.0f);
             for (int t = 0; t < nt; ++t) {
                 const float* g = degrees.data() + static_cast<std::size_t>(t) * kStretch;
-                for (int j = 0; j < n; ++j)
-                    if (g[j] > num[j]) {
-                        num[j] = g[j];
-                        best[j] = static_cast<unsigned char>(t);
-                    }
+                const float index = static_cast<float>(t);
+                for (int j = 0; j < n; ++j) {
+                    const bool greater = g[j] > num[j];
+                    den[j] = greater ? index : den[j];
+                    num[j] = greater ? g[j] : num[j];
+                }
             }
-            std::copy_n(best.data(), n, classes->pixels[0] + start);
+            unsigned char* out = classes->pixels[0] + start;
+            for (int j = 0; j < n; ++j) out[j] = static_cast<unsigned char>(den[j]);
         } else {
             std::fill_n(num.data(), n, 0.0f);
             std::fill_n(den.data(), n, 0.0f);
