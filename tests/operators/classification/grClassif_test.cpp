@@ -99,6 +99,20 @@ TEST(GrClassif, WorkedBaseByHand) {
     }
 }
 
+TEST(GrClassif, CentroidRepresentatives) {
+    // Premises 1, product with the weights: each output term's degree is
+    // its rule's weight; representatives 0 (type 0), 1 (type 1), the middle
+    // 4 of [2, 6] (type 4) and 1.5 of [1, 2] (type 2).
+    TempDir dir;
+    grClassif_t d = rule_bases::gradual(dir,
+                                        "3 x 1 all 1 y 1 all 1 c 4 T0 0 T1 1 T4 4 2 6 T2 2 1 2 "
+                                        "4 all all T0 0.5 all all T1 0.25 all all T4 0.125 all all T2 0.125",
+                                        0, 1, 4, 1);
+    const float inputs[] = {0, 0};
+    float outputs[1];
+    EXPECT_EQ(grClassif_calc(&d, inputs, outputs), 0.9375f);  // 0 + 0.25 + 0.5 + 0.1875
+}
+
 TEST(GrClassif, RefusedBasesAndCodes) {
     TempDir dir;
     const auto load = [&](const std::string& text, int premise = 0, int combination = 0, int projection = 0,
