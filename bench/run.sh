@@ -110,6 +110,19 @@ gradient-organisation-tool + Deriche 1.0 | gradient-organisation-tool vol256.lvf
 contour-tool window 7 | contour-tool stack_1.imw 7 0 0 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
 contour-tool window 31, local maxima | contour-tool stack_1.imw 31 0 1 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
 
+== kohonen-tool (3 images of 1024 x 1024, 16 neurons on the ring, 5 epochs; baseline: one image) | koh_1.ima koh_2.ima koh_3.ima
+kohonen-tool ramp start, max_neigh 4 | kohonen-tool 3 16 4 0.5 5 0 0 koh_1.ima koh_2.ima koh_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool koh_1.ima out_copy.ima |
+kohonen-tool random start, rescaled | kohonen-tool 3 16 4 0.5 5 1 1 koh_1.ima koh_2.ima koh_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool koh_1.ima out_copy.ima |
+
+== confusion-tool (256 x 256 x 256 against itself) | vol256.vol
+confusion-tool 7 classes, volume ground truth | confusion-tool 7 vol256.vol 1 vol256.vol | read + write (convert) | volume-convert-tool vol256.vol out_copy.vol |
+
+== fuzzy-rules-tool (3 attribute images of 2048 x 2048, 27 rules; baseline: one image) | attr_1.ima attr_2.ima attr_3.ima rules27_symb.txt rules27_grad.txt
+fuzzy-rules-tool symbolic, class | fuzzy-rules-tool 0 rules27_symb.txt 1 0 0 3 attr_1.ima attr_2.ima attr_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
+fuzzy-rules-tool symbolic, centroid | fuzzy-rules-tool 0 rules27_symb.txt 1 0 1 3 attr_1.ima attr_2.ima attr_3.ima out.imf | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
+fuzzy-rules-tool gradual, class | fuzzy-rules-tool 1 rules27_grad.txt 0 1 4 0 3 attr_1.ima attr_2.ima attr_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
+fuzzy-rules-tool gradual, centroid | fuzzy-rules-tool 1 rules27_grad.txt 0 1 4 1 3 attr_1.ima attr_2.ima attr_3.ima out.imf | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
@@ -148,6 +161,12 @@ haar_wavelet | haar_wavelet_bench --benchmark_format=console | | | micro
 gradient_organisation | gradient_organisation_bench --benchmark_format=console | | | micro
 contourRSO | contourRSO_bench --benchmark_format=console | | | micro
 vector | vector_bench --benchmark_format=console | | | micro
+
+== classification in memory (ring map 3 x 512 x 512 samples, 5 epochs; confusion 256^3 volumes and a 4096 x 4096 plane; fuzzy rules 3 x 2048 x 2048, 27 rules; Choquet per criteria vector) |
+csom | csom_bench --benchmark_format=console | | | micro
+confusion_matrix | confusion_matrix_bench --benchmark_format=console | | | micro
+ff_symb | ff_symb_bench --benchmark_format=console | | | micro
+choquet_interaction | choquet_interaction_bench --benchmark_format=console | | | micro
 EOF
 )
 

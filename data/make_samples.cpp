@@ -185,6 +185,19 @@ void demo_samples(const std::string& dir) {
     save_volume(dir + "/objects.vol", 96, 80, 48, gen::binary(gen::phantom_volume(96, 80, 48, 5, 0), 150));
     announce(dir + "/objects.vol", "the phantom's ball and tube as objects (255) in a volume of 0");
 
+    // The phantom's true classes (0 ground, 1 tube, 2 ball; no noise), and
+    // its plane 24 transposed as an image (row x, column y): ground truths
+    // for confusion-tool.
+    Bytes truth = gen::phantom_volume(96, 80, 48, 5, 0);
+    for (auto& t : truth) t = t == 210 ? 2 : t == 160 ? 1 : 0;
+    save_volume(dir + "/phantom_truth.vol", 96, 80, 48, truth);
+    announce(dir + "/phantom_truth.vol", "the phantom's classes: 0 ground, 1 tube, 2 ball");
+    Bytes plane(96 * 80);
+    for (int x = 0; x < 96; ++x)
+        for (int y = 0; y < 80; ++y) plane[static_cast<std::size_t>(x) * 80 + y] = truth[(24 * 80 + y) * 96 + x];
+    save_raw(dir + "/phantom_truth24", "ima", 80, 96, plane);
+    announce(dir + "/phantom_truth24.ima", "plane 24 of those classes, transposed (80 x 96)");
+
     // The phantom in 16 bits, and a field of vectors turning about the
     // volume's vertical axis (x, y fastest, three floats per voxel).
     Bytes phantom16;
@@ -276,9 +289,20 @@ void bench_samples(const std::string& dir) {
     }
     save_text(dir + "/rectangles10000.txt", scattered);
     save_text(dir + "/covering10000.txt", covering);
+
+    // Classifier inputs: three 1024 x 1024 images for the ring map, three
+    // 2048 x 2048 attribute images and the 27-rule bases for the fuzzy rules.
+    for (int k = 1; k <= 3; ++k) {
+        gen::Lcg koh(static_cast<std::uint32_t>(40 + k));
+        save_raw(dir + "/koh_" + std::to_string(k), "ima", 1024, 1024, gen::blobs_image(koh, 1024, 64));
+        gen::Lcg attr(static_cast<std::uint32_t>(k));
+        save_raw(dir + "/attr_" + std::to_string(k), "ima", 2048, 2048, gen::blobs_image(attr, 2048, 64));
+    }
+    save_text(dir + "/rules27_symb.txt", gen::rule_base27(false));
+    save_text(dir + "/rules27_grad.txt", gen::rule_base27(true));
     std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima, adversarial.ima, colour8192.ras "
                 "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
-                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt and covering10000.txt into %s\n",
+                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima (2048 x 2048), rules27_symb.txt and rules27_grad.txt into %s\n",
                 dir.c_str());
 }
 

@@ -12,7 +12,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cd "$out"
-mkdir -p samples converted labels sections volumes filters logs
+mkdir -p samples converted labels sections volumes filters classification logs
 
 # The runs, in order. "== title" opens a section. Other lines:
 #   log | program and arguments | count | check | what to say
@@ -118,6 +118,15 @@ contour | contour-tool samples/speckle_1.imw 11 0 1 filters/speckle_contours.imf
 vector | vector-tool samples/phantom16.vol samples/swirl.vec volumes/phantom16_swirl.vol 3 0 0 | | | the 16-bit phantom smoothed along circles about its axis (7-voxel segments): volumes/phantom16_swirl.vol
 vector_draw | vector-tool samples/phantom16.vol samples/swirl.vec volumes/phantom16_drawn.vol 4 1 4000 | | | the field drawn every 9 voxels with intensity 4000: volumes/phantom16_drawn.vol
 vector_xy | section-tool volumes/phantom16_drawn.vol 1 27 sections/phantom16_drawn_xy27.ras | | | its plane 27: sections/phantom16_drawn_xy27.ras
+
+== classification: a ring map, confusion matrices and fuzzy rules
+kohonen4 | kohonen-tool 2 4 2 0.5 5 0 1 samples/gradient.ima samples/noisy.ima classification/kohonen4.ima | | | samples/gradient.ima and noisy.ima by 4 neurons on a ring, 5 epochs from a ramp, rescaled inputs: classification/kohonen4.ima (grey levels 0, 84, 169, 254)
+confusion_noisy | confusion-tool 3 samples/phantom.vol 1 samples/phantom_truth.vol | Taux global : [0-9]+ | | the noisy phantom as 4 grey-level classes against its true classes (samples/phantom_truth.vol): {count}% overall
+confusion_median | confusion-tool 3 volumes/phantom_median3.vol 1 samples/phantom_truth.vol | Taux global : [0-9]+ | | after the 3x3x3 median: {count}% overall (the matrices in logs/confusion_*.log)
+confusion_plane | confusion-tool 3 volumes/phantom_median3.vol 0 samples/phantom_truth24.ima 24 | Taux global : [0-9]+ | | its plane 24 against a 2D ground truth: {count}%
+fuzzy_symb | fuzzy-rules-tool 0 samples/rules_symb.txt 1 0 0 2 samples/gradient.ima samples/noisy.ima classification/tones_symb.ras | | | tones of samples/gradient.ima and noisy.ima by symbolic rules (samples/rules_symb.txt; product, max), winning term 0 sombre, 1 moyen, 2 clair: classification/tones_symb.ras
+fuzzy_symb_imf | fuzzy-rules-tool 0 samples/rules_symb.txt 1 0 1 2 samples/gradient.ima samples/noisy.ima classification/tones_symb.imf | | | the centroid of the peaks 0, 128, 255, floats: classification/tones_symb.imf
+fuzzy_grad | fuzzy-rules-tool 1 samples/rules_grad.txt 0 1 4 0 2 samples/gradient.ima samples/noisy.ima classification/tones_grad.ras | | | by gradual rules (samples/rules_grad.txt; min, product, max): classification/tones_grad.ras
 EOF
 )
 
@@ -148,8 +157,9 @@ count_in() {  # log name, pattern
 trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
 
 "$bin/make-samples" samples
-# The object descriptions that synthetic-image-tool draws the cell images from.
-cp "$here"/*.obj samples/
+# The object descriptions that synthetic-image-tool draws the cell images
+# from, the rule bases and the Choquet coefficients and criteria.
+cp "$here"/*.obj "$here"/*.txt samples/
 
 declare -A count_pattern  # program -> pattern of its object count, for the replays
 while IFS= read -r -u 3 line; do
@@ -177,6 +187,12 @@ while IFS= read -r -u 3 line; do
   fi
   if [ -n "$say" ]; then echo "  $say"; fi
 done 3<<<"$table"
+
+# choquet-tool asks its criteria file on standard input, after its dialogue.
+echo
+echo "== choquet-tool: a 2-additive Choquet integral"
+run choquet "$bin/choquet-tool" samples/choquet_coef.txt <<<samples/choquet_criteria.txt
+echo "  coefficients samples/choquet_coef.txt, criteria samples/choquet_criteria.txt: $(LC_ALL=C grep -a -o 'RESULTAT = [0-9.]*' logs/choquet.log)"
 
 # Every control file <name>.ctrl is for <name>-tool and names among its
 # replies a result "<stem>_replayed.<ext>": replayed with no typing

@@ -24,30 +24,13 @@ namespace {
 
 constexpr int kSize = 2048;
 
-// The 27-rule base, symbolic (triangles) or gradual (ramps and an interval).
-std::string base27(bool gradual) {
-    const char* symbolic_terms = "3 low 0 0 128 mid 0 128 255 high 128 255 255";
-    const char* gradual_terms = "3 low 3 64 128 mid 4 64 192 high 2 128 192";
-    const char* terms = gradual ? gradual_terms : symbolic_terms;
-    std::string text = "4\n";
-    for (const char* name : {"a1", "a2", "a3"}) text += std::string(name) + " " + terms + "\n";
-    text += gradual ? "classe 3 c0 2 0 1 c1 2 1 2 c2 2 2 3\n27\n" : "classe 3 c0 0 0 1 c1 0 1 2 c2 1 2 2\n27\n";
-    const char* names[] = {"low", "mid", "high"};
-    for (int i = 0; i < 27; ++i) {
-        const int a = i / 9, b = i / 3 % 3, c = i % 3;
-        text += std::string(names[a]) + " " + names[b] + " " + names[c] + " c" + std::to_string((a + b + c) % 3) +
-                (i % 2 == 0 ? " 1\n" : " 0.75\n");
-    }
-    return text;
-}
-
 // The base written to a temporary file, removed with the object.
 struct BaseFile {
     explicit BaseFile(bool gradual) {
         char name[] = "/tmp/fuzzy_bench_XXXXXX";
         const int fd = mkstemp(name);
         path = name;
-        const std::string text = base27(gradual);
+        const std::string text = gen::rule_base27(gradual);
         if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::perror(name);
         close(fd);
     }

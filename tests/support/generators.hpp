@@ -341,4 +341,25 @@ inline Bytes random_blobs(std::mt19937& random, int nc, int nr, int discs) {
     return img;
 }
 
+// A rule base of 27 rules over three inputs a1, a2, a3 of three terms each
+// (low, mid, high) and an output "classe" of three terms c0, c1, c2: the
+// rule of terms (a, b, c) concludes c((a + b + c) mod 3), weight 1 or 0.75
+// in turn. Triangular terms for the symbolic classifier, ramps and
+// intervals for the gradual one.
+inline std::string rule_base27(bool gradual) {
+    const char* symbolic_terms = "3 low 0 0 128 mid 0 128 255 high 128 255 255";
+    const char* gradual_terms = "3 low 3 64 128 mid 4 64 192 high 2 128 192";
+    const char* terms = gradual ? gradual_terms : symbolic_terms;
+    std::string text = "4\n";
+    for (const char* name : {"a1", "a2", "a3"}) text += std::string(name) + " " + terms + "\n";
+    text += gradual ? "classe 3 c0 2 0 1 c1 2 1 2 c2 2 2 3\n27\n" : "classe 3 c0 0 0 1 c1 0 1 2 c2 1 2 2\n27\n";
+    const char* names[] = {"low", "mid", "high"};
+    for (int i = 0; i < 27; ++i) {
+        const int a = i / 9, b = i / 3 % 3, c = i % 3;
+        text += std::string(names[a]) + " " + names[b] + " " + names[c] + " c" + std::to_string((a + b + c) % 3) +
+                (i % 2 == 0 ? " 1\n" : " 0.75\n");
+    }
+    return text;
+}
+
 }  // namespace gen
