@@ -104,6 +104,11 @@ int main(int argc, char** argv) {
     std::vector<write_ima_t> members = membership_writers(writer, fcm);
 
     std::vector<imau1> images = cycle::read_stack<imau1>(readers, kProgram);
+    for (int i = 1; i < n; ++i)
+        if (images[i].nc != images[0].nc || images[i].nr != images[0].nr)
+            fw::fail(1, "\n>> ERREUR %s : tailles differentes : attribut %d/%d (%s) %dx%d, attribut 1/%d (%s) %dx%d\n",
+                     kProgram, i + 1, n, images[i].nom, images[i].nc, images[i].nr, n, images[0].nom, images[0].nc,
+                     images[0].nr);
     data_input attributes{};
     for (const imau1& image : images) format_imau1_classifier_input_init(&zone, image, &attributes);
     for (const imau1& image : images) format_imau1_classifier_input_calc(&zone, image, &attributes);
