@@ -133,8 +133,8 @@ int alloc_classifier_data_output(data_output* out) {
         auto** table = static_cast<float**>(allocate_values(out->nb_classes, sizeof(float*)));
         if (table == nullptr) fw::fail(1, "\n allocation classes fuzzy sortie impossible");
         const long long per_class = out->nb_pts < 0 ? -1 : out->nb_pts;
-        auto* block = static_cast<float*>(
-            per_class < 0 ? nullptr : allocate_values(per_class * out->nb_classes, sizeof(float)));
+        auto* block =
+            static_cast<float*>(per_class < 0 ? nullptr : allocate_values(per_class * out->nb_classes, sizeof(float)));
         if (block == nullptr) fw::fail(1, "\n allocation points sortie fuzzy impossible");
         table[0] = block;
         for (int k = 1; k < out->nb_classes; ++k) table[k] = block + static_cast<std::size_t>(k) * out->nb_pts;
@@ -224,8 +224,8 @@ int data_output_crisp_to_imageu1(data_output out, imau1* image) {
 }
 
 int data_output_fuzzy_to_imageu1(data_output out, imau1** images) {
-    auto* table = static_cast<imau1*>(out.nb_classes < 0 ? nullptr
-                                                        : std::calloc(std::max(out.nb_classes, 1), sizeof(imau1)));
+    auto* table =
+        static_cast<imau1*>(out.nb_classes < 0 ? nullptr : std::calloc(std::max(out.nb_classes, 1), sizeof(imau1)));
     if (table == nullptr) fw::fail(1, "\nErreur allocation images 2 dans data_output_fuzzy_to_imageu1 impossible");
     for (int k = 0; k < out.nb_classes; ++k) {
         table[k].nr = out.equ_nb_rows;

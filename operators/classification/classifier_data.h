@@ -38,7 +38,7 @@ typedef struct {
     int equ_nb_rows;    /* rows of the image rectangle, 0 when not an image */
     int equ_nb_cols;    /* columns of the image rectangle, 0 when not an image */
     int reserve;        /* not used by these functions */
-    float **data;       /* data[attribute][point] */
+    float** data;       /* data[attribute][point] */
 } data_input;
 
 /* Values of data_output.type. */
@@ -53,8 +53,8 @@ typedef struct {
     int equ_nb_cols; /* columns of the image rectangle, 0 when not an image */
     int reserve;     /* not used by these functions */
     union {
-        int *crisp;    /* crisp: crisp[point], nb_pts labels */
-        float **fuzzy; /* fuzzy: fuzzy[class][point] */
+        int* crisp;    /* crisp: crisp[point], nb_pts labels */
+        float** fuzzy; /* fuzzy: fuzzy[class][point] */
     } data;
 } data_output;
 
@@ -63,7 +63,7 @@ typedef struct {
  * "champ nombre d attribut non rempli" (no line feed); a table that cannot
  * be had (a negative count among them) with "\n allocation attributs
  * impossible", a row with "\n allocation points impossible". */
-int alloc_classifier_data_input_completely(data_input *in);
+int alloc_classifier_data_input_completely(data_input* in);
 
 /* For a data input whose nb_attributs the caller has just raised by one:
  * makes the row table nb_attributs entries long (a fresh table when
@@ -71,7 +71,7 @@ int alloc_classifier_data_input_completely(data_input *in);
  * allocates the new last row of nb_pts floats. Failures: "\n allocation
  * attributs impossible" (the table, or nb_attributs below 1), "\n
  * allocation image impossible" (the row). */
-int alloc_classifier_data_input_one_by_one(data_input *in);
+int alloc_classifier_data_input_one_by_one(data_input* in);
 
 /* By type: fuzzy, the memberships (nb_classes rows of nb_pts floats, values
  * undefined); crisp, nb_pts labels; any other type allocates nothing and
@@ -79,15 +79,15 @@ int alloc_classifier_data_input_one_by_one(data_input *in);
  * impossible" (the row table), "\n allocation points sortie fuzzy
  * impossible" (the memberships), "\n allocation points sortie crisp
  * impossible"; negative counts fail likewise. */
-int alloc_classifier_data_output(data_output *out);
+int alloc_classifier_data_output(data_output* out);
 
 /* Frees the nb_attributs rows, then the table; data becomes null. */
-int free_data_input(data_input *in);
+int free_data_input(data_input* in);
 
 /* Frees the labels (crisp) or the memberships and their table (fuzzy);
  * data becomes null. Any other type ends the process with
  * "\nERREUR : free_data_output : Type inconnu ". */
-int free_data_output(data_output *out);
+int free_data_output(data_output* out);
 
 /*
  * Normalisation onto the interval spanned by a and b: with lo the smaller
@@ -116,8 +116,8 @@ int free_data_output(data_output *out);
  * => normalisation non logique\n"), a type neither crisp nor fuzzy ("Type
  * problematique\n"). Returns 0.
  */
-int normaliser_data_input_sur_a_b(float a, float b, data_input src, data_input *dst);
-int normaliser_data_output_sur_a_b(float a, float b, data_output src, data_output *dst);
+int normaliser_data_input_sur_a_b(float a, float b, data_input src, data_input* dst);
+int normaliser_data_output_sur_a_b(float a, float b, data_output src, data_output* dst);
 
 /* Gives *image equ_nb_rows rows and equ_nb_cols columns, allocates it
  * (alloc_imau1), then writes the low 8 bits of label y x nc + x into pixel
@@ -126,7 +126,7 @@ int normaliser_data_output_sur_a_b(float a, float b, data_output src, data_outpu
  * type"; a rectangle that does not hold exactly nb_pts points (a set that
  * is not an image) with "\nErreur data_output_crisp_to_imageu1 : les %d
  * points ne forment pas une image de %d lignes x %d colonnes\n". */
-int data_output_crisp_to_imageu1(data_output out, imau1 *image);
+int data_output_crisp_to_imageu1(data_output out, imau1* image);
 
 /* Allocates a table of nb_classes imau1 records into *images (failure:
  * "\nErreur allocation images 2 dans data_output_fuzzy_to_imageu1
@@ -138,7 +138,7 @@ int data_output_crisp_to_imageu1(data_output out, imau1 *image);
  * with "data_output_fuzzy_to_imageu1 : Resultat du mauvais type"; a
  * rectangle that does not hold exactly nb_pts points as
  * data_output_crisp_to_imageu1 says. */
-int data_output_fuzzy_to_imageu1(data_output out, imau1 **images);
+int data_output_fuzzy_to_imageu1(data_output out, imau1** images);
 
 /* Copies membership [k][y x equ_nb_cols + x] into pixel (row y, column x)
  * of images[k] for y < equ_nb_rows, x < equ_nb_cols, for every class k;
@@ -146,7 +146,7 @@ int data_output_fuzzy_to_imageu1(data_output out, imau1 **images);
  * the process with "Resultat du mauvais type"; an image smaller than the
  * rectangle, or a rectangle that does not hold exactly nb_pts points, with
  * a line saying so. */
-int data_output_fuzzy_to_imagefl(data_output out, imafl *images);
+int data_output_fuzzy_to_imagefl(data_output out, imafl* images);
 
 #ifdef __cplusplus
 }

@@ -19,9 +19,11 @@ param* rectangle_lect(rectangle_image_t* desc, param* ptp, const char* debq, con
     if (desc->choix != 0 && desc->choix != 1) fw::fail(1, "\nMauvaise reponse");
     desc->premier_point = desc->deuxieme_point = point_image_t{0, 0};
     if (desc->choix == 1) {
-        desc->premier_point.Xcol = questions.integer("Coordonn\351es X du premier point (colonne : 0 a nb colonnes - 1)");
+        desc->premier_point.Xcol =
+            questions.integer("Coordonn\351es X du premier point (colonne : 0 a nb colonnes - 1)");
         desc->premier_point.Yrow = questions.integer("Coordonn\351es Y du premier point (ligne : 0 a nb lignes - 1)");
-        desc->deuxieme_point.Xcol = questions.integer("Coordonn\351es X deuxieme point (colonne : 0 a nb colonnes - 1)");
+        desc->deuxieme_point.Xcol =
+            questions.integer("Coordonn\351es X deuxieme point (colonne : 0 a nb colonnes - 1)");
         desc->deuxieme_point.Yrow = questions.integer("Coordonn\351es Y deuxieme point (ligne : 0 a nb lignes - 1) ");
     }
     return questions.next();
@@ -64,7 +66,8 @@ Extent rectangle_init(rectangle_image_t* desc, const imau1& image, bool diagnost
     }
     const Extent extent = extent_of(*desc);
     if (static_cast<long long>(extent.width) * extent.height > INT_MAX)
-        fw::fail(1, "\nErreur dimension - rectangle de %dx%d : plus de %d points\n", extent.width, extent.height, INT_MAX);
+        fw::fail(1, "\nErreur dimension - rectangle de %dx%d : plus de %d points\n", extent.width, extent.height,
+                 INT_MAX);
     return extent;
 }
 

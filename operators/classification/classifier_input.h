@@ -41,7 +41,7 @@ typedef rectangle_image_t format_imau1_classifier_input_t;
  * a nb lignes - 1) " into the first point's column and row and the second
  * point's column and row (replies beyond the range of int are refused).
  * Returns the record after the last question asked. */
-param *format_imau1_classifier_input_lect(format_imau1_classifier_input_t *desc, param *ptp, const char *debq);
+param* format_imau1_classifier_input_lect(format_imau1_classifier_input_t* desc, param* ptp, const char* debq);
 
 /* Prints "\nInit format...". choix 0 makes the rectangle the whole image
  * ((0, 0) to (nr - 1, nc - 1)); choix 1 requires both points inside the
@@ -52,7 +52,7 @@ param *format_imau1_classifier_input_lect(format_imau1_classifier_input_t *desc,
  * null, nothing freed), nb_pts = height x width, premier_indice 0,
  * fin_indice nb_pts, equ_nb_rows height, equ_nb_cols width. Prints "OK.".
  * Returns 0. */
-int format_imau1_classifier_input_init(format_imau1_classifier_input_t *desc, imau1 image, data_input *data);
+int format_imau1_classifier_input_init(format_imau1_classifier_input_t* desc, imau1 image, data_input* data);
 
 /* Prints "Calcul format...", adds one attribute row to *data
  * (alloc_classifier_data_input_one_by_one) and copies into it, as floats,
@@ -61,7 +61,7 @@ int format_imau1_classifier_input_init(format_imau1_classifier_input_t *desc, im
  * (choix 1), an image whose size is not that of the whole image the
  * rectangle was set for (choix 0), and a *data whose nb_pts is not the
  * rectangle's. Returns 0. */
-int format_imau1_classifier_input_calc(format_imau1_classifier_input_t *desc, imau1 image, data_input *data);
+int format_imau1_classifier_input_calc(format_imau1_classifier_input_t* desc, imau1 image, data_input* data);
 
 #ifdef __cplusplus
 }

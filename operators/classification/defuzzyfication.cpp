@@ -40,7 +40,8 @@ int choose(int classes, Value values, int* ties, float* maximum) {
 // First pass over the `count` points from `first` on, within one row;
 // those at x_lo ... x_hi of the stretch are interior and may stay
 // uncertain. Returns the number of uncertain points.
-int decide_stretch(float* const* m, int classes, int first, int count, int x_lo, int x_hi, int* labels, int* uncertain) {
+int decide_stretch(float* const* m, int classes, int first, int count, int x_lo, int x_hi, int* labels,
+                   int* uncertain) {
     float best[kStretch];
     int chosen[kStretch], ties[kStretch];
     std::fill(best, best + count, 0.0f);
@@ -77,8 +78,8 @@ param* defuzzyfication_voisinage_3x3_lect(defuzzyfication_voisinage_3x3_t*, para
 int defuzzyfication_voisinage_3x3_init(defuzzyfication_voisinage_3x3_t* desc, data_output in, data_output* out) {
     std::printf("\nDefuzzyfication init...");
     if (in.type != DATA_OUTPUT_FUZZY || in.nb_classes < 1)
-        fw::fail(1, "\nErreur defuzz init : sortie floue d'au moins une classe attendue (type %d, %d classes)\n", in.type,
-                 in.nb_classes);
+        fw::fail(1, "\nErreur defuzz init : sortie floue d'au moins une classe attendue (type %d, %d classes)\n",
+                 in.type, in.nb_classes);
     if (in.equ_nb_rows < 0 || in.equ_nb_cols < 0 ||
         static_cast<long long>(in.equ_nb_rows) * in.equ_nb_cols != in.nb_pts)
         fw::fail(1, "\nErreur defuzz init : les %d points ne forment pas une image de %d lignes x %d colonnes\n",
@@ -118,8 +119,7 @@ int defuzzyfication_voisinage_3x3_calc(defuzzyfication_voisinage_3x3_t* desc, da
             const int count = std::min(kStretch, w - x0);
             const int x_lo = interior_row ? std::max(0, 1 - x0) : count;
             const int x_hi = interior_row ? std::min(count - 1, w - 2 - x0) : -1;
-            desc->nb_incertains +=
-                decide_stretch(m, classes, y * w + x0, count, x_lo, x_hi, labels, desc->incertain);
+            desc->nb_incertains += decide_stretch(m, classes, y * w + x0, count, x_lo, x_hi, labels, desc->incertain);
         }
     }
 
@@ -129,7 +129,8 @@ int defuzzyfication_voisinage_3x3_calc(defuzzyfication_voisinage_3x3_t* desc, da
         std::printf("Donc pas besoin de fen\352tre de v\351rification.\n");
         return NO_ERROR;
     }
-    std::printf(" Incorrect. \nN\351cessit\351 d'un post traitement des donn\351es incertaines avec fen\352tre 3x3...\n");
+    std::printf(
+        " Incorrect. \nN\351cessit\351 d'un post traitement des donn\351es incertaines avec fen\352tre 3x3...\n");
 
     // Second pass: the uncertain points by their 3 x 3 sums.
     float* sums = desc->sommes;
@@ -143,7 +144,8 @@ int defuzzyfication_voisinage_3x3_calc(defuzzyfication_voisinage_3x3_t* desc, da
             sums[c] = s;
         }
         int ties;
-        labels[i] = choose(classes, [sums](int c) { return sums[c]; }, &ties, &desc->max_courant);
+        labels[i] = choose(
+            classes, [sums](int c) { return sums[c]; }, &ties, &desc->max_courant);
         if (ties > 1) ++desc->nb_incertains_restants;
     }
     if (desc->nb_incertains_restants > 0)

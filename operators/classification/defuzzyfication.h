@@ -26,15 +26,15 @@ extern "C" {
 
 typedef struct {
     float max_courant;          /* largest membership of the point at hand */
-    float *sommes;              /* nb_classes summed memberships of the uncertain point at hand (init) */
+    float* sommes;              /* nb_classes summed memberships of the uncertain point at hand (init) */
     int nb_incertains;          /* uncertain points after the first pass */
     int nb_incertains_restants; /* points still tied after the 3 x 3 sums */
-    int *incertain;             /* nb_pts flags: 1 for a point left uncertain by the first pass (init) */
+    int* incertain;             /* nb_pts flags: 1 for a point left uncertain by the first pass (init) */
     int nb_classes;             /* classes of the fuzzy input */
 } defuzzyfication_voisinage_3x3_t;
 
 /* Asks nothing. Returns ptp. */
-param *defuzzyfication_voisinage_3x3_lect(defuzzyfication_voisinage_3x3_t *desc, param *ptp);
+param* defuzzyfication_voisinage_3x3_lect(defuzzyfication_voisinage_3x3_t* desc, param* ptp);
 
 /* Prints "\nDefuzzyfication init...", copies nb_classes of in, makes *out a
  * crisp output with the nb_classes, nb_pts, equ_nb_rows and equ_nb_cols of
@@ -43,7 +43,7 @@ param *defuzzyfication_voisinage_3x3_lect(defuzzyfication_voisinage_3x3_t *desc,
  * 1 when memory lacks); prints the line "OK". Refused with a line and
  * status 1: an input that is not fuzzy, has no class, or whose rectangle
  * does not hold exactly its nb_pts points. Returns 0. */
-int defuzzyfication_voisinage_3x3_init(defuzzyfication_voisinage_3x3_t *desc, data_output in, data_output *out);
+int defuzzyfication_voisinage_3x3_init(defuzzyfication_voisinage_3x3_t* desc, data_output in, data_output* out);
 
 /* Prints "\nDefuzzyfication calcul...", decides every point (counts and
  * flags start afresh), prints "Nb. de donn\351es incertaines initiales =
@@ -54,7 +54,7 @@ int defuzzyfication_voisinage_3x3_init(defuzzyfication_voisinage_3x3_t *desc, da
  * fen\352tre 3x3 il y a encore %d incertitudes.\n" or the line "\nLa
  * fen\352tre 3x3 a supprim\351 les incertitudes". in and *out must be those of
  * init (otherwise status 1). Returns 0. */
-int defuzzyfication_voisinage_3x3_calc(defuzzyfication_voisinage_3x3_t *desc, data_output in, data_output *out);
+int defuzzyfication_voisinage_3x3_calc(defuzzyfication_voisinage_3x3_t* desc, data_output in, data_output* out);
 
 #ifdef __cplusplus
 }

@@ -115,8 +115,8 @@ void centres_from_file(fuzzy_c_means_t* desc, int attributes) {
                          name, static_cast<long long>(j) * attributes + a,
                          static_cast<long long>(desc->nb_class) * attributes, desc->nb_class, attributes);
             if (*value < 0 || *value > 65535)
-                fw::fail(1, "\n>> ERREUR fuzzy_c_means_init : centre[%d][%d] = %lld hors de 0 ... 65535 dans '%s'\n",
-                         j, a, *value, name);
+                fw::fail(1, "\n>> ERREUR fuzzy_c_means_init : centre[%d][%d] = %lld hors de 0 ... 65535 dans '%s'\n", j,
+                         a, *value, name);
             desc->centres[j][a] = static_cast<unsigned short>(*value);
             std::printf("centre[%d][%d] = %d \t", j, a, static_cast<int>(*value));
         }
@@ -129,11 +129,11 @@ void centres_from_file(fuzzy_c_means_t* desc, int attributes) {
 
 // The work arrays of a computation, made once.
 struct Work {
-    std::vector<float> sums;     // sums[j * attributes + a]: weighted sum of attribute a in class j
-    std::vector<float> weights;  // weights[j]: sum of the weights of class j
-    std::vector<float> centres;  // centres[k * attributes + a], as floats
-    std::vector<float> inverse;  // inverse[k]: 1 / D[k]^e of the current point
-    std::vector<float> distance; // distance[k]: D[k] of the current point
+    std::vector<float> sums;      // sums[j * attributes + a]: weighted sum of attribute a in class j
+    std::vector<float> weights;   // weights[j]: sum of the weights of class j
+    std::vector<float> centres;   // centres[k * attributes + a], as floats
+    std::vector<float> inverse;   // inverse[k]: 1 / D[k]^e of the current point
+    std::vector<float> distance;  // distance[k]: D[k] of the current point
 };
 
 // New centres from the memberships, one pass over the points; prints them.
@@ -154,7 +154,8 @@ void update_centres(fuzzy_c_means_t* desc, const data_input& in, const data_outp
     for (int a = 0; a < attributes; ++a) {
         for (int j = 0; j < classes; ++j) {
             unsigned short& centre = desc->centres[j][a];
-            if (weights[j] != 0.0f) centre = truncated_u16(sums[static_cast<std::size_t>(j) * attributes + a] / weights[j]);
+            if (weights[j] != 0.0f)
+                centre = truncated_u16(sums[static_cast<std::size_t>(j) * attributes + a] / weights[j]);
             work.centres[static_cast<std::size_t>(j) * attributes + a] = static_cast<float>(centre);
             std::printf("centre[%d][%d] = %d\n", j, a, centre);
         }
@@ -253,13 +254,15 @@ int fuzzy_c_means_init(fuzzy_c_means_t* desc, data_input in, data_output* out) {
     desc->nb_attributs = in.nb_attributs;
     alloc_classifier_data_output(out);
 
-    const bool mode = std::strlen(desc->initialisation) == 1 &&
-                      (desc->initialisation[0] == '0' || desc->initialisation[0] == '1');
+    const bool mode =
+        std::strlen(desc->initialisation) == 1 && (desc->initialisation[0] == '0' || desc->initialisation[0] == '1');
     if (mode && desc->initialisation[0] == '0') {
         random_memberships(*desc, in, out);
     } else {
-        if (mode) random_centres(desc, in);
-        else centres_from_file(desc, in.nb_attributs);
+        if (mode)
+            random_centres(desc, in);
+        else
+            centres_from_file(desc, in.nb_attributs);
         memberships_from_centres(*desc, in, out);
     }
     std::printf("\ninit fcm OK.");
@@ -296,8 +299,10 @@ int fuzzy_c_means_calc(fuzzy_c_means_t* desc, data_input in, data_output* out) {
 
     std::printf("\n\n");
     std::printf("Calcul effectu\351!");
-    if (i >= desc->nb_it) std::printf("\nNb. maximum d'it\351rations atteint !!! ");
-    else std::printf("L'algorithme a termin\351 le calcul apr\350s  %d cycles.\n", i + 1);
+    if (i >= desc->nb_it)
+        std::printf("\nNb. maximum d'it\351rations atteint !!! ");
+    else
+        std::printf("L'algorithme a termin\351 le calcul apr\350s  %d cycles.\n", i + 1);
     std::printf("\n");
     return NO_ERROR;
 }

@@ -37,7 +37,7 @@ typedef struct {
     float fuzzy_coeff;             /* fuzziness exponent m, above 1 */
     float threshold;               /* stop when the mean variation falls below it */
     float variation;               /* sum of the membership changes of the last iteration */
-    unsigned short **centres;      /* centres[class][attribute], rows over one block (init) */
+    unsigned short** centres;      /* centres[class][attribute], rows over one block (init) */
     char extension[LONG_NOM];      /* ".ima", ".ras" or ".imf" for membership images, "" for none */
     char initialisation[LONG_NOM]; /* "0", "1" or the name of a centre file */
     int nb_attributs;              /* attributes of the centres (init) */
@@ -52,7 +52,7 @@ typedef struct {
  * "Quelle initialisation? ( 0 | 1 | nom_fichier )" (copied). A reply
  * outside what a question accepts ends the process with one line naming
  * it, status 1. Returns the record after the last question. */
-param *fuzzy_c_means_lect(fuzzy_c_means_t *desc, param *ptp, const char *debq);
+param* fuzzy_c_means_lect(fuzzy_c_means_t* desc, param* ptp, const char* debq);
 
 /*
  * Prints "\n fuzzy_c_mean init...", makes *out a fuzzy output of nb_class
@@ -83,7 +83,7 @@ param *fuzzy_c_means_lect(fuzzy_c_means_t *desc, param *ptp, const char *debq);
  * below 1, fuzzy_coeff not above 1, an input without points or
  * attributes. Prints "\ninit fcm OK.". Returns 0.
  */
-int fuzzy_c_means_init(fuzzy_c_means_t *desc, data_input in, data_output *out);
+int fuzzy_c_means_init(fuzzy_c_means_t* desc, data_input in, data_output* out);
 
 /*
  * Prints "\nfcm calc...\n", "Nb. de iterations[nb_it]=%d\n" and "\n", then
@@ -97,7 +97,7 @@ int fuzzy_c_means_init(fuzzy_c_means_t *desc, data_input in, data_output *out);
  * "L'algorithme a termin\351 le calcul apr\350s  %d cycles.\n" (i + 1); then
  * "\n". in and *out must be those of init (otherwise status 1). Returns 0.
  */
-int fuzzy_c_means_calc(fuzzy_c_means_t *desc, data_input in, data_output *out);
+int fuzzy_c_means_calc(fuzzy_c_means_t* desc, data_input in, data_output* out);
 
 #ifdef __cplusplus
 }

@@ -168,7 +168,8 @@ param* format_learning_set_from_imau1_lect(format_learning_set_from_imau1_t* des
         std::printf("\nChemin de l'attributs %d/%d :", i + 1, n);
         ptp = read_ima_lect(&desc->lecteurs_attributs[i], ptp, ">> Chemin de l'attribut (.ras) ");
     }
-    ptp = format_imau1_classifier_input_lect(&desc->format_attributs, ptp, ">> Format attributs->data input lecture : ");
+    ptp =
+        format_imau1_classifier_input_lect(&desc->format_attributs, ptp, ">> Format attributs->data input lecture : ");
     ptp = read_ima_lect(&desc->lecteur_masque, ptp, ">> Format learning set : chemin du masque (.ras) ");
     return format_imau1_classifier_crisp_output_lect(&desc->format_masque, ptp, ">> Format data output  lecture : ");
 }

@@ -23,8 +23,8 @@ typedef rectangle_image_t format_imau1_classifier_crisp_output_t;
 /* Questions as format_imau1_classifier_input_lect, the first reading
  * "<debq> format output : prendre image entiere (0) ou partielle (1)".
  * Returns the record after the last question asked. */
-param *format_imau1_classifier_crisp_output_lect(format_imau1_classifier_crisp_output_t *desc, param *ptp,
-                                                 const char *debq);
+param* format_imau1_classifier_crisp_output_lect(format_imau1_classifier_crisp_output_t* desc, param* ptp,
+                                                 const char* debq);
 
 /* Prints "\n\nInit format crisp output...", sets or checks the rectangle as
  * format_imau1_classifier_input_init does (invalid points print the lines
@@ -33,15 +33,15 @@ param *format_imau1_classifier_crisp_output_lect(format_imau1_classifier_crisp_o
  * %d\n", "desc->deuxieme_point.Yrow =%d\n " before the refusal), then sets
  * *out: crisp, nb_classes 0, nb_pts = height x width, equ_nb_rows height,
  * equ_nb_cols width, data null (nothing freed). Prints "OK.\n". Returns 0. */
-int format_imau1_classifier_crisp_output_init(format_imau1_classifier_crisp_output_t *desc, imau1 image,
-                                              data_output *out);
+int format_imau1_classifier_crisp_output_init(format_imau1_classifier_crisp_output_t* desc, imau1 image,
+                                              data_output* out);
 
 /* Prints "\nCalcul format crisp_output...", allocates *out
  * (alloc_classifier_data_output) and copies the rectangle's pixels into
  * its labels; prints "OK". Refuses an image or an *out that does not fit
  * the rectangle as format_imau1_classifier_input_calc does. Returns 0. */
-int format_imau1_classifier_crisp_output_calc(format_imau1_classifier_crisp_output_t *desc, imau1 image,
-                                              data_output *out);
+int format_imau1_classifier_crisp_output_calc(format_imau1_classifier_crisp_output_t* desc, imau1 image,
+                                              data_output* out);
 
 /* The training set: the points (input) and their crisp labels (output). */
 typedef struct {
@@ -56,17 +56,17 @@ typedef struct {
 } classe_masque_t;
 
 typedef struct {
-    classe_masque_t *classes;  /* every label of the mask, in order of first appearance (init) */
-    int label_fond;            /* the label left out as background (init) */
-    int nb_attributs;          /* N, the number of attribute images */
-    imau1 *images_attributs;   /* the N attribute images (init only) */
-    imau1 masque;              /* the mask image (init only) */
-    read_ima_t lecteur_masque; /* reader of the mask */
-    read_ima_t *lecteurs_attributs;                 /* readers of the N attribute images */
-    format_imau1_classifier_input_t format_attributs;     /* rectangle of the attribute images */
+    classe_masque_t* classes;                         /* every label of the mask, in order of first appearance (init) */
+    int label_fond;                                   /* the label left out as background (init) */
+    int nb_attributs;                                 /* N, the number of attribute images */
+    imau1* images_attributs;                          /* the N attribute images (init only) */
+    imau1 masque;                                     /* the mask image (init only) */
+    read_ima_t lecteur_masque;                        /* reader of the mask */
+    read_ima_t* lecteurs_attributs;                   /* readers of the N attribute images */
+    format_imau1_classifier_input_t format_attributs; /* rectangle of the attribute images */
     format_imau1_classifier_crisp_output_t format_masque; /* rectangle of the mask */
-    data_input dataIattributs;  /* every attribute value of the rectangle */
-    data_output dataOmasque;    /* every label of the rectangle (crisp) */
+    data_input dataIattributs;                            /* every attribute value of the rectangle */
+    data_output dataOmasque;                              /* every label of the rectangle (crisp) */
 } format_learning_set_from_imau1_t;
 
 /* Asks "<debq> Nombre d'attributs " (N; 0 ends the process with
@@ -78,7 +78,7 @@ typedef struct {
  * mask's reader (">> Format learning set : chemin du masque (.ras) ") and
  * the mask rectangle (">> Format data output  lecture : "). Returns the
  * record after the last question. */
-param *format_learning_set_from_imau1_lect(format_learning_set_from_imau1_t *desc, param *ptp, const char *debq);
+param* format_learning_set_from_imau1_lect(format_learning_set_from_imau1_t* desc, param* ptp, const char* debq);
 
 /*
  * Reads the N attribute images and the mask (read_imau1_init), formats
@@ -106,7 +106,7 @@ param *format_learning_set_from_imau1_lect(format_learning_set_from_imau1_t *des
  * nb_classes = labels), both allocated; and the report of the learning
  * data is printed. Returns 0.
  */
-int format_learning_set_from_imau1_init(format_learning_set_from_imau1_t *desc, int fond_attendu, learning_set *set);
+int format_learning_set_from_imau1_init(format_learning_set_from_imau1_t* desc, int fond_attendu, learning_set* set);
 
 /* Copies, in the mask's order, the label and the N attribute values of
  * every point whose label is not the background into *set; then sets the
@@ -114,11 +114,11 @@ int format_learning_set_from_imau1_init(format_learning_set_from_imau1_t *desc, 
  * input's premier_indice and fin_indice to 0: it is no longer an image.
  * Prints "\nRemplissage de la structure learning set avec les donnees..."
  * and "ok". Returns 0. */
-int format_learning_set_from_imau1_calc(format_learning_set_from_imau1_t *desc, learning_set *set);
+int format_learning_set_from_imau1_calc(format_learning_set_from_imau1_t* desc, learning_set* set);
 
 /* Frees the census, dataIattributs, dataOmasque, then the learning set's
  * input and output, with their progress lines. Returns 0. */
-int format_learning_set_from_imau1_ferm(format_learning_set_from_imau1_t *desc, learning_set *set);
+int format_learning_set_from_imau1_ferm(format_learning_set_from_imau1_t* desc, learning_set* set);
 
 /* Writes the learning set as a raw learning-data file: one line per point,
  * its attribute values ("%f " each) then its label ("%d\n"); points grouped
@@ -127,7 +127,7 @@ int format_learning_set_from_imau1_ferm(format_learning_set_from_imau1_t *desc, 
  * attributes, of classes and, for each class numbered from 0 in that
  * order, its label and its number of points. A file that cannot be
  * written ends the process with a line naming it, status 1. Returns 0. */
-int ecrire_learning_set(learning_set set, const char *nom);
+int ecrire_learning_set(learning_set set, const char* nom);
 
 #ifdef __cplusplus
 }

@@ -40,8 +40,10 @@ std::vector<write_ima_t> membership_writers(const write_ima_t& output, const fuz
             fw::fail(1, "\n>> ERREUR %s : nom d'image d'appartenance trop long : %s\n", kProgram, nom.c_str());
         std::snprintf(w.nom, LONG_NOM, "%s", nom.c_str());
         std::snprintf(w.ext, LONG_NOM, "%s", fcm.extension + 1);
-        if (floats) cycle::check_writes<imafl>(w, kProgram);
-        else cycle::check_writes<imau1>(w, kProgram);
+        if (floats)
+            cycle::check_writes<imafl>(w, kProgram);
+        else
+            cycle::check_writes<imau1>(w, kProgram);
         writers.push_back(w);
     }
     return writers;

@@ -18,11 +18,11 @@ std::vector<std::string> questions(int n) {
         q.push_back(">> attribut " + std::to_string(i) + "/" + std::to_string(n) +
                     " (u1): nom complet du fichier image a lire");
     q.push_back(">> zone : Image entiere (0) ou partielle (1)");
-    for (const char* text : {"nombre de classes [nb_class] (entier)", "indice de flou [fuzzy_coeff] (>1) (reel)",
-                             "seuil d'arret [threshold] [0, 1] (ex:0.001) (reel)",
-                             "nombre maximum d'iterations [nb_it] (entier)",
-                             "extension noms fichiers images d'appartenance (.ima|.ras|.imf), non sauvees si ''",
-                             "Quelle initialisation? ( 0 | 1 | nom_fichier )"})
+    for (const char* text :
+         {"nombre de classes [nb_class] (entier)", "indice de flou [fuzzy_coeff] (>1) (reel)",
+          "seuil d'arret [threshold] [0, 1] (ex:0.001) (reel)", "nombre maximum d'iterations [nb_it] (entier)",
+          "extension noms fichiers images d'appartenance (.ima|.ras|.imf), non sauvees si ''",
+          "Quelle initialisation? ( 0 | 1 | nom_fichier )"})
         q.push_back(std::string(">> c-moyennes floues : ") + text);
     q.push_back(">> classification (u1): nom complet du fichier image a ecrire");
     return q;
@@ -44,7 +44,8 @@ protected:
 }  // namespace
 
 TEST_F(FcmTool, DialogueModesWriteClassesAndMemberships) {
-    const std::vector<std::string> replies = {"2", "a.ima", "b.ima", "0", "2", "2", "0.0001", "30", ".ima", "centres.txt", "cl.ima"};
+    const std::vector<std::string> replies = {"2",      "a.ima", "b.ima", "0",           "2",     "2",
+                                              "0.0001", "30",    ".ima",  "centres.txt", "cl.ima"};
     EXPECT_EQ(expect_dialogue_modes(questions(2), replies,
                                     {"cl.ima", "cl.dim", "cl_m0.ima", "cl_m0.dim", "cl_m1.ima", "cl_m1.dim"})
                   .err,
@@ -68,7 +69,8 @@ TEST_F(FcmTool, DialogueModesWriteClassesAndMemberships) {
 
 TEST_F(FcmTool, RectangleWithFloatMembershipsOrNone) {
     // Columns 1 and 2 of every row.
-    ASSERT_EQ(run({"2", "a.ima", "b.ima", "1", "1", "0", "2", "2", "2", "1.5", "0.0001", "30", ".imf", "centres.txt", "r.ima"})
+    ASSERT_EQ(run({"2", "a.ima", "b.ima", "1", "1", "0", "2", "2", "2", "1.5", "0.0001", "30", ".imf", "centres.txt",
+                   "r.ima"})
                   .status,
               0);
     EXPECT_EQ(read("r.dim"), "2 3");
@@ -102,17 +104,21 @@ TEST_F(FcmTool, RefusalsComeBeforeAnyOutputFile) {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{"0", "a.ima"}, "\n>> ERREUR fcm-tool : reponse \"0\" refusee a la question \">> nombre d'images attributs\" (entier de 1 a 256)\n"},
+        {{"0", "a.ima"},
+         "\n>> ERREUR fcm-tool : reponse \"0\" refusee a la question \">> nombre d'images attributs\" (entier de 1 a "
+         "256)\n"},
         {args("tall.ima", "2", ".ima", "centres.txt", "o.ima"),
          "\n>> ERREUR fcm-tool : tailles differentes : attribut 2/2 (tall.ima) 3x4, attribut 1/2 (a.ima) 4x3\n"},
         {args("w.imw", "2", ".ima", "centres.txt", "o.ima"),
          "\n>> ERREUR fcm-tool : type d'image u2 non traite (types acceptes : u1)\n"},
         {args("b.ima", "2", ".ima", "missing.txt", "o.ima"),
          "\n>> ERREUR fuzzy_c_means_init : fichier des centres 'missing.txt' impossible a ouvrir\n"},
-        {args("b.ima", "2", ".ima", "1", "o.imf"), "\n>> ERREUR ecriture : une image u1 ne peut pas etre ecrite au format .imf\n"},
+        {args("b.ima", "2", ".ima", "1", "o.imf"),
+         "\n>> ERREUR ecriture : une image u1 ne peut pas etre ecrite au format .imf\n"},
         {args("b.ima", "300", ".ima", "1", "o.ima"),
          "\n>> ERREUR fcm-tool : 300 classes refusees (la classe k est ecrite en niveau de gris k : 256 au plus)\n"},
-        {args("b.ima", "2", ".png", "1", "o.ima"), "reponse \".png\" refusee a la question \">> c-moyennes floues : extension"},
+        {args("b.ima", "2", ".png", "1", "o.ima"),
+         "reponse \".png\" refusee a la question \">> c-moyennes floues : extension"},
         {{"2", "dim.ima", "dim.ima", "0", "2", "2", "0.001", "10", ".ima", "1", "o.ima"},
          "\n>> ERREUR fuzzy_c_means_init : initialisation 1 impossible : toutes les valeurs des attributs sont "
          "inferieures a 1 (la plus grande vaut 0)\n"},

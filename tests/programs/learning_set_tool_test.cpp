@@ -26,8 +26,10 @@ std::vector<std::string> questions(int n) {
 class LearningSetTool : public ProgramTest {
 protected:
     LearningSetTool() : ProgramTest("learning-set-tool") {
-        write_files(dir_, "a", {{"dim", "4 3"}, {"ima", byte_string({10, 12, 200, 202, 11, 13, 201, 203, 10, 14, 199, 200})}});
-        write_files(dir_, "b", {{"dim", "4 3"}, {"ima", byte_string({15, 17, 205, 207, 16, 18, 206, 208, 15, 19, 204, 205})}});
+        write_files(dir_, "a",
+                    {{"dim", "4 3"}, {"ima", byte_string({10, 12, 200, 202, 11, 13, 201, 203, 10, 14, 199, 200})}});
+        write_files(dir_, "b",
+                    {{"dim", "4 3"}, {"ima", byte_string({15, 17, 205, 207, 16, 18, 206, 208, 15, 19, 204, 205})}});
         // Background 0 (6 points), then labels 3 (4) and 1 (2).
         write_files(dir_, "mask", {{"dim", "4 3"}, {"ima", byte_string({0, 0, 3, 3, 0, 1, 3, 0, 1, 0, 0, 3})}});
         write_files(dir_, "three", {{"dim", "4 3"}, {"ima", byte_string({3, 0, 3, 3, 0, 1, 3, 3, 1, 0, 0, 3})}});
@@ -59,8 +61,9 @@ TEST_F(LearningSetTool, AnotherBackgroundIsChosenOnStandardInput) {
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("\nINFO : La classe avec le label '3' est prise comme le fond"), std::string::npos);
     EXPECT_NE(run.out.find("\nNumero du label a exclure ?   :  "), std::string::npos);
-    EXPECT_EQ(read("p.txt"), "12.000000 0\n11.000000 0\n14.000000 0\n199.000000 0\n10.000000 3\n200.000000 3\n"
-                             "202.000000 3\n201.000000 3\n203.000000 3\n200.000000 3\n");
+    EXPECT_EQ(read("p.txt"),
+              "12.000000 0\n11.000000 0\n14.000000 0\n199.000000 0\n10.000000 3\n200.000000 3\n"
+              "202.000000 3\n201.000000 3\n203.000000 3\n200.000000 3\n");
 }
 
 TEST_F(LearningSetTool, Refusals) {

@@ -3,6 +3,8 @@
 // early stop, crisp truncations), the conversions to images and every
 // refusal of the module.
 
+#include "classifier_data.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "classifier_data.h"
 #include "images.hpp"
 #include "proto2D.h"
 #include "records.hpp"
@@ -58,32 +59,39 @@ TEST(ClassifierData, OneByOneKeepsTheRowsItHasAndAddsTheLast) {
     EXPECT_EQ(other.data.crisp, &sentinel);
 }
 
+// What a normalisation prints: done on the ascending bounds "[lo,hi]", or
+// stopped on a row already spanning the bounds given "[a,b]".
+std::string printed(const char* kind, bool stopped, const std::string& bounds) {
+    const std::string fin = std::string(kind) == "input" ? "fin -> deja" : "fin car deja";
+    if (stopped) return "Normalisation : " + fin + " normalise sur intervalle specifie " + bounds + "!\n";
+    return "\nNormalisation data " + std::string(kind) + " sur " + bounds + " faite.\n";
+}
+
 TEST(ClassifierData, NormalisesEachAttributeRow) {
+    const float u = kUntouched;
     const struct {
         float a, b;
         Rows in, out;
-        const char* printed;
+        bool stopped;
+        const char* bounds;
     } cases[] = {
-        {0, 1, {{2, 4, 6}}, {{0, 0.5f, 1}}, "\nNormalisation data input sur [0.000,1.000] faite.\n"},
+        {0, 1, {{2, 4, 6}}, {{0, 0.5f, 1}}, false, "[0.000,1.000]"},
         // Reversed bounds: the same ascending mapping, the bounds shown in order.
-        {1, 0, {{2, 4, 6}}, {{0, 0.5f, 1}}, "\nNormalisation data input sur [0.000,1.000] faite.\n"},
+        {1, 0, {{2, 4, 6}}, {{0, 0.5f, 1}}, false, "[0.000,1.000]"},
         // The early stop needs min = a and max = b as given.
-        {1, 0, {{0, 0.5f, 1}}, {{0, 0.5f, 1}}, "\nNormalisation data input sur [0.000,1.000] faite.\n"},
+        {1, 0, {{0, 0.5f, 1}}, {{0, 0.5f, 1}}, false, "[0.000,1.000]"},
         // A constant row goes to the lower bound.
-        {3, -1, {{10, 10, 10}, {0, 5, 10}}, {{-1, -1, -1}, {-1, 1, 3}},
-         "\nNormalisation data input sur [-1.000,3.000] faite.\n"},
+        {3, -1, {{10, 10, 10}, {0, 5, 10}}, {{-1, -1, -1}, {-1, 1, 3}}, false, "[-1.000,3.000]"},
         // Already on [a, b]: this row and the later ones are left alone.
-        {0, 1, {{0, 0.5f, 1}, {2, 4, 6}}, {{kUntouched, kUntouched, kUntouched}, {kUntouched, kUntouched, kUntouched}},
-         "Normalisation : fin -> deja normalise sur intervalle specifie [0.00,1.00]!\n"},
-        {0, 1, {{2, 4, 6}, {1, 0, 0.25f}}, {{0, 0.5f, 1}, {kUntouched, kUntouched, kUntouched}},
-         "Normalisation : fin -> deja normalise sur intervalle specifie [0.00,1.00]!\n"},
+        {0, 1, {{0, 0.5f, 1}, {2, 4, 6}}, {{u, u, u}, {u, u, u}}, true, "[0.00,1.00]"},
+        {0, 1, {{2, 4, 6}, {1, 0, 0.25f}}, {{0, 0.5f, 1}, {u, u, u}}, true, "[0.00,1.00]"},
     };
     for (const auto& c : cases) {
         const Input src(c.in);
-        Input dst(Rows(c.in.size(), std::vector<float>(c.in[0].size(), kUntouched)));
+        Input dst(Rows(c.in.size(), std::vector<float>(c.in[0].size(), u)));
         testing::internal::CaptureStdout();
         EXPECT_EQ(normaliser_data_input_sur_a_b(c.a, c.b, src, &dst), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.a << " " << c.b;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed("input", c.stopped, c.bounds)) << c.a << " " << c.b;
         EXPECT_EQ(records::rows_of(dst), c.out) << c.a << " " << c.b;
     }
 }
@@ -92,25 +100,25 @@ TEST(ClassifierData, NormalisesOutputs) {
     // Crisp: r truncated into the label, then lo + (hi - lo) x label truncated.
     const struct {
         float a, b;
-        std::vector<int> in, out;
-        const char* printed;
+        Labels in, out;
+        bool stopped;
+        const char* bounds;
     } crisp[] = {
-        {2.5f, 7.5f, {0, 5, 10}, {2, 2, 7}, "\nNormalisation data output sur [2.500,7.500] faite.\n"},
-        {9, 2, {4, 4}, {2, 2}, "\nNormalisation data output sur [2.000,9.000] faite.\n"},
-        {0, 1, {0, 1, 1}, {-3, -3, -3}, "Normalisation : fin car deja normalise sur intervalle specifie [0.00,1.00]!\n"},
+        {2.5f, 7.5f, {0, 5, 10}, {2, 2, 7}, false, "[2.500,7.500]"},
+        {9, 2, {4, 4}, {2, 2}, false, "[2.000,9.000]"},
+        {0, 1, {0, 1, 1}, {-3, -3, -3}, true, "[0.00,1.00]"},
     };
     for (const auto& c : crisp) {
         Output dst(Labels(c.in.size(), -3));
         testing::internal::CaptureStdout();
         EXPECT_EQ(normaliser_data_output_sur_a_b(c.a, c.b, Output(c.in), &dst), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed("output", c.stopped, c.bounds));
         EXPECT_EQ(records::labels_of(dst), c.out) << c.a << " " << c.b;
     }
     Output dst(Rows{{kUntouched, kUntouched}, {kUntouched, kUntouched}});
     testing::internal::CaptureStdout();
     normaliser_data_output_sur_a_b(0, 1, Output(Rows{{0.2f, 0.6f}, {0, 1}}), &dst);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Normalisation : fin car deja normalise sur intervalle specifie [0.00,1.00]!\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), printed("output", true, "[0.00,1.00]"));
     EXPECT_EQ(records::rows_of(dst), (Rows{{0, 1}, {kUntouched, kUntouched}}));
 }
 
@@ -144,66 +152,55 @@ TEST(ClassifierData, ConvertsOutputsToImages) {
 }
 
 TEST(ClassifierData, Refusals) {
-    auto input = [](int attributes, int points) {
-        data_input in{};
-        in.nb_attributs = attributes;
-        in.nb_pts = points;
-        return in;
-    };
-    auto output = [](int type, int classes, int points) {
-        data_output out{};
-        out.type = type;
-        out.nb_classes = classes;
-        out.nb_pts = points;
-        return out;
-    };
+    static data_input in;
+    static data_output out;
+    auto input = [](int attributes, int points) { return &(in = {attributes, points, 0, 0, 0, 0, 0, nullptr}); };
+    auto output = [](int type, int classes, int points) { return &(out = {classes, points, type, 0, 0, 0, {}}); };
     const struct {
         std::function<void()> call;
         const char* message;
     } cases[] = {
-        {[&] { data_input in = input(0, 4); alloc_classifier_data_input_completely(&in); },
-         "champ nombre d attribut non rempli"},
-        {[&] { data_input in = input(-1, 4); alloc_classifier_data_input_completely(&in); },
-         "\n allocation attributs impossible"},
-        {[&] { data_input in = input(2, -1); alloc_classifier_data_input_completely(&in); },
-         "\n allocation points impossible"},
-        {[&] { data_input in = input(1, -1); alloc_classifier_data_input_one_by_one(&in); },
-         "\n allocation image impossible"},
-        {[&] { data_output out = output(1, -1, 4); alloc_classifier_data_output(&out); },
-         "\n allocation classes fuzzy sortie impossible"},
-        {[&] { data_output out = output(1, 2, -1); alloc_classifier_data_output(&out); },
-         "\n allocation points sortie fuzzy impossible"},
-        {[&] { data_output out = output(0, 0, -1); alloc_classifier_data_output(&out); },
-         "\n allocation points sortie crisp impossible"},
-        {[&] { data_output out = output(2, 0, 4); free_data_output(&out); },
-         "\nERREUR : free_data_output : Type inconnu "},
-        {[&] { data_output_fuzzy_to_imagefl(Output(Labels{1, 2}, 1, 2), nullptr); }, "Resultat du mauvais type"},
-        {[&] { imau1* images; data_output_fuzzy_to_imageu1(Output(Labels{1, 2}, 1, 2), &images); },
+        {[&] { alloc_classifier_data_input_completely(input(0, 4)); }, "champ nombre d attribut non rempli"},
+        {[&] { alloc_classifier_data_input_completely(input(-1, 4)); }, "\n allocation attributs impossible"},
+        {[&] { alloc_classifier_data_input_completely(input(2, -1)); }, "\n allocation points impossible"},
+        {[&] { alloc_classifier_data_input_one_by_one(input(1, -1)); }, "\n allocation image impossible"},
+        {[&] { alloc_classifier_data_output(output(1, -1, 4)); }, "\n allocation classes fuzzy sortie impossible"},
+        {[&] { alloc_classifier_data_output(output(1, 2, -1)); }, "\n allocation points sortie fuzzy impossible"},
+        {[&] { alloc_classifier_data_output(output(0, 0, -1)); }, "\n allocation points sortie crisp impossible"},
+        {[&] { free_data_output(output(2, 0, 4)); }, "\nERREUR : free_data_output : Type inconnu "},
+        {[&] {
+             data_output_fuzzy_to_imagefl(Output(Labels{1, 2}, 1, 2), nullptr);
+         },
+         "Resultat du mauvais type"},
+        {[&] {
+             data_output_fuzzy_to_imageu1(Output(Labels{1, 2}, 1, 2), new imau1*);
+         },
          "data_output_fuzzy_to_imageu1 : Resultat du mauvais type"},
-        {[&] { imau1 image; data_output_crisp_to_imageu1(Output(Rows{{1, 2}}, 1, 2), &image); },
+        {[&] {
+             data_output_crisp_to_imageu1(Output(Rows{{1, 2}}, 1, 2), new imau1);
+         },
          "data_output_crisp_to_imageu1 : Resultat du mauvais type"},
-        {[&] { imau1 image; data_output_crisp_to_imageu1(Output(Labels{1, 2, 3}), &image); },
+        {[&] {
+             data_output_crisp_to_imageu1(Output(Labels{1, 2, 3}), new imau1);
+         },
          "\nErreur data_output_crisp_to_imageu1 : les 3 points ne forment pas une image de 0 lignes x 0 colonnes\n"},
     };
     for (const auto& c : cases) EXPECT_TRUE(ended(run_captured(c.call), 1, c.message)) << c.message;
 
-    const Input two({{1, 2}}), three({{1, 2, 3}}), pair({{1, 2}, {3, 4}});
+    Input two({{1, 2}}), three({{1, 2, 3}}), pair({{1, 2}, {3, 4}});
+    Output one_label(Labels{1}), fuzzy(Rows{{1, 2}}), labels(Labels{1, 2});
     const struct {
         std::function<void()> call;
         const char* text;
     } normalisations[] = {
-        {[&] { data_input d = three; normaliser_data_input_sur_a_b(0, 1, two, &d); }, "In et Out de taille differente\n"},
-        {[&] { data_input d = pair; normaliser_data_input_sur_a_b(0, 1, two, &d); }, "In et Out : nb attributs differents"},
-        {[&] { data_input d = two; normaliser_data_input_sur_a_b(2, 2, two, &d); },
+        {[&] { normaliser_data_input_sur_a_b(0, 1, two, &three); }, "In et Out de taille differente\n"},
+        {[&] { normaliser_data_input_sur_a_b(0, 1, two, &pair); }, "In et Out : nb attributs differents"},
+        {[&] { normaliser_data_input_sur_a_b(2, 2, two, &two); }, "a et b sont egaux => normalisation non logique\n"},
+        {[&] { normaliser_data_output_sur_a_b(0, 1, labels, &one_label); }, "In et Out de taille differente\n"},
+        {[&] { normaliser_data_output_sur_a_b(0, 1, labels, &fuzzy); }, "In et Out de type differents"},
+        {[&] { normaliser_data_output_sur_a_b(1, 1, labels, &labels); },
          "a et b sont egaux => normalisation non logique\n"},
-        {[&] { data_output d = Output(Labels{1}); normaliser_data_output_sur_a_b(0, 1, Output(Labels{1, 2}), &d); },
-         "In et Out de taille differente\n"},
-        {[&] { data_output d = Output(Rows{{1, 2}}); normaliser_data_output_sur_a_b(0, 1, Output(Labels{1, 2}), &d); },
-         "In et Out de type differents"},
-        {[&] { data_output d = Output(Labels{1, 2}); normaliser_data_output_sur_a_b(1, 1, Output(Labels{1, 2}), &d); },
-         "a et b sont egaux => normalisation non logique\n"},
-        {[&] { data_output s = output(3, 0, 2), d = s; normaliser_data_output_sur_a_b(0, 1, s, &d); },
-         "Type problematique\n"},
+        {[&] { normaliser_data_output_sur_a_b(0, 1, *output(3, 0, 2), &out); }, "Type problematique\n"},
     };
     for (const auto& c : normalisations) EXPECT_TRUE(refused_normalisation(run_captured(c.call), c.text)) << c.text;
 }

@@ -2,13 +2,14 @@
 // its two passes on random memberships full of ties, and the texts it
 // prints in each case.
 
+#include "defuzzyfication.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "defuzzyfication.h"
 #include "files.hpp"
 #include "records.hpp"
 #include "support.hpp"
@@ -49,8 +50,10 @@ std::vector<int> plain(const Case& c) {
         std::vector<float> v;
         for (const auto& row : c.m) v.push_back(row[i]);
         const auto [chosen, ties] = choose(v);
-        if (i >= w && i % w != 0 && (i + 1) % w != 0 && i <= n - w && ties != 1) uncertain.push_back(i);
-        else labels[i] = chosen;
+        if (i >= w && i % w != 0 && (i + 1) % w != 0 && i <= n - w && ties != 1)
+            uncertain.push_back(i);
+        else
+            labels[i] = chosen;
     }
     int remaining = 0;
     for (int i : uncertain) {
@@ -97,23 +100,30 @@ TEST(Defuzzyfication, MatchesThePlainTwoPasses) {
             for (float& v : row) v = levels[random() % 4];
         return c;
     };
-    reference_sweep(3, 500, make, [](const Case& c) { return settled(c); }, plain);
+    reference_sweep(
+        3, 500, make, [](const Case& c) { return settled(c); }, plain);
 }
 
 TEST(Defuzzyfication, SettlesTiesByTheNeighbourhoodAndSaysHow) {
-    const std::string head = "\nDefuzzyfication init...OK\n\nDefuzzyfication calcul...Nb. de donn\351es incertaines initiales = ";
-    const std::string second = ". Incorrect. \nN\351cessit\351 d'un post traitement des donn\351es incertaines avec fen\352tre 3x3...\n";
+    const std::string head =
+        "\nDefuzzyfication init...OK\n\nDefuzzyfication calcul...Nb. de donn\351es incertaines initiales = ";
+    const std::string second =
+        ". Incorrect. \nN\351cessit\351 d'un post traitement des donn\351es incertaines avec fen\352tre 3x3...\n";
     const struct {
         Case c;
         std::vector<int> labels;  // then both counts
         std::string printed;
     } cases[] = {
         // One class: nothing uncertain.
-        {{{{0.2f, 0, 1, 0.5f, 0.5f, 0.5f, 0, 0, 0}}, 3, 3}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {{{{0.2f, 0, 1, 0.5f, 0.5f, 0.5f, 0, 0, 0}}, 3, 3},
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
          head + "0.Donc pas besoin de fen\352tre de v\351rification.\n"},
         // The centre ties 0.5 / 0.5; its neighbours favour class 1. Border
         // ties (the corners) keep the lowest class.
-        {{{{0.5f, 0.4f, 0.5f, 0.4f, 0.5f, 0.4f, 0.5f, 0.4f, 0.5f}, {0.5f, 0.6f, 0.5f, 0.6f, 0.5f, 0.6f, 0.5f, 0.6f, 0.5f}}, 3, 3},
+        {{{{0.5f, 0.4f, 0.5f, 0.4f, 0.5f, 0.4f, 0.5f, 0.4f, 0.5f},
+           {0.5f, 0.6f, 0.5f, 0.6f, 0.5f, 0.6f, 0.5f, 0.6f, 0.5f}},
+          3,
+          3},
          {0, 1, 0, 1, 1, 1, 0, 1, 0, 1, 0},
          head + "1" + second + "\nLa fen\352tre 3x3 a supprim\351 les incertitudes\n"},
         // Still tied over the nine points: the lowest class, counted.

@@ -3,6 +3,8 @@
 // the points kept in mask order, and the refusals of the reading and
 // initialisation phases.
 
+#include "learning_set.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 
 #include "files.hpp"
 #include "images.hpp"
-#include "learning_set.h"
 #include "records.hpp"
 #include "support.hpp"
 
@@ -38,9 +39,8 @@ struct Setup {
 
 // Writes the two attributes and `mask` (nc columns) into dir, and a
 // descriptor that reads them with the given rectangles.
-Setup learning(const TempDir& dir, const std::vector<int>& mask, int nc,
-                                          rectangle_image_t attributes = rectangle(0),
-                                          rectangle_image_t labels = rectangle(0)) {
+Setup learning(const TempDir& dir, const std::vector<int>& mask, int nc, rectangle_image_t attributes = rectangle(0),
+               rectangle_image_t labels = rectangle(0)) {
     const int nr = static_cast<int>(mask.size()) / nc;
     imau1 images[] = {make_image<imau1>(nc, nr, attribute0), make_image<imau1>(nc, nr, attribute1),
                       make_image<imau1>(nc, nr, pixels_from(mask, nc))};
@@ -61,21 +61,24 @@ Setup learning(const TempDir& dir, const std::vector<int>& mask, int nc,
 // expected background `fond`; the child prints the background, the labels
 // and the attribute rows on standard error.
 Outcome built(const Setup& setup, int fond, const std::string& typed = "") {
-    return run_captured([&setup, fond] {
-        format_learning_set_from_imau1_t d = setup.d;
-        d.lecteurs_attributs = static_cast<read_ima_t*>(std::calloc(2, sizeof(read_ima_t)));
-        std::copy(setup.readers.begin(), setup.readers.end(), d.lecteurs_attributs);
-        learning_set set{};
-        format_learning_set_from_imau1_init(&d, fond, &set);
-        format_learning_set_from_imau1_calc(&d, &set);
-        std::fprintf(stderr, "fond %d, %d classes:", d.label_fond, set.output.nb_classes);
-        for (int i = 0; i < set.output.nb_pts; ++i) std::fprintf(stderr, " %d", set.output.data.crisp[i]);
-        for (int a = 0; a < set.input.nb_attributs; ++a) {
-            std::fprintf(stderr, " |");
-            for (int i = 0; i < set.input.nb_pts; ++i) std::fprintf(stderr, " %g", static_cast<double>(set.input.data[a][i]));
-        }
-        format_learning_set_from_imau1_ferm(&d, &set);
-    }, typed);
+    return run_captured(
+        [&setup, fond] {
+            format_learning_set_from_imau1_t d = setup.d;
+            d.lecteurs_attributs = static_cast<read_ima_t*>(std::calloc(2, sizeof(read_ima_t)));
+            std::copy(setup.readers.begin(), setup.readers.end(), d.lecteurs_attributs);
+            learning_set set{};
+            format_learning_set_from_imau1_init(&d, fond, &set);
+            format_learning_set_from_imau1_calc(&d, &set);
+            std::fprintf(stderr, "fond %d, %d classes:", d.label_fond, set.output.nb_classes);
+            for (int i = 0; i < set.output.nb_pts; ++i) std::fprintf(stderr, " %d", set.output.data.crisp[i]);
+            for (int a = 0; a < set.input.nb_attributs; ++a) {
+                std::fprintf(stderr, " |");
+                for (int i = 0; i < set.input.nb_pts; ++i)
+                    std::fprintf(stderr, " %g", static_cast<double>(set.input.data[a][i]));
+            }
+            format_learning_set_from_imau1_ferm(&d, &set);
+        },
+        typed);
 }
 
 }  // namespace
@@ -152,7 +155,8 @@ TEST(LearningSet, KeepsEveryPointOutsideTheBackgroundInMaskOrder) {
         "Le label \t 0 \t contient \t 6 points.\nLe label \t 2 \t contient \t 4 points.\n"
         "Le label \t 1 \t contient \t 2 points.\n\nLa classe avec le label 0 a ete supprimee des donnees (fond).\n"
         "\nIl y a 6 points d'apprentissage soit 50.00/100 des points initiaux\n\n" +
-        std::string(85, '-') + " \nRemplissage de la structure learning set avec les donnees...ok"
+        std::string(85, '-') +
+        " \nRemplissage de la structure learning set avec les donnees...ok"
         "\nLiberation de la memoire allouee pour le descripteur de learning set...ok"
         "Liberation de la memoire allouee pour la structure de learning set...ok";
     EXPECT_NE(run.out.find("Ok\nInit champs de la structure...OkAllocations datainput et dataoutput..." + report),
@@ -177,7 +181,8 @@ TEST(LearningSet, BackgroundDialogueOnStandardInput) {
         {"1\n", "fond 0, 2 classes: 2 2 1 2 1 2", prompt + "\nInit champs"},
         {"0\n7\n2\n", "fond 2, 2 classes: 0 0 0 1 0 1 0 0", listing + "\nCe label n'existe pas." + listing + "\nInit"},
         {"5\n0 1\n", "fond 1, 2 classes: 0 0 2 2 0 2 0 0 0 2",
-         prompt + "\nTapez 0 (pour modifier le label de la classe de fond) ou 1 (pour continuer) : " + listing + "\nInit"},
+         prompt + "\nTapez 0 (pour modifier le label de la classe de fond) ou 1 (pour continuer) : " + listing +
+             "\nInit"},
         {"", "fond 0, 2 classes: 2 2 1 2 1 2",
          prompt + "\n>> ATT format_learning_set_from_imau1_init : pas de reponse lisible, le label 0 reste le fond\n"},
     };
@@ -203,7 +208,10 @@ TEST(LearningSet, Refusals) {
         rectangle_image_t attributes, labels;
         std::string message;
     } cases[] = {
-        {{4, 4, 4, 4}, 2, rectangle(0), rectangle(0),
+        {{4, 4, 4, 4},
+         2,
+         rectangle(0),
+         rectangle(0),
          "\n\nERREUR learning set : Il n'y a visiblement qu'une seule classe, donc tous les points sont dans la meme "
          "classe. Pas d'interet."},
         {kMask, 4, rectangle(1, 1, 1, 1, 1), rectangle(1, 1, 1, 1, 1),
@@ -220,10 +228,13 @@ TEST(LearningSet, Refusals) {
     }
 
     auto ask = [](std::vector<std::string> replies) {
-        return run_phase(replies, [](param* head) {
-            static format_learning_set_from_imau1_t d;
-            return format_learning_set_from_imau1_lect(&d, head, ">> set :");
-        }, [](param*, param*) {});
+        return run_phase(
+            replies,
+            [](param* head) {
+                static format_learning_set_from_imau1_t d;
+                return format_learning_set_from_imau1_lect(&d, head, ">> set :");
+            },
+            [](param*, param*) {});
     };
     EXPECT_TRUE(ended_saying(ask({"0"}), 1, "Nb Att = 0!!\n"));
     EXPECT_TRUE(ended_saying(ask({"-1"}), 1, "Alloc structures -1 images imp."));
