@@ -13,10 +13,10 @@
 #include <type_traits>
 
 #include "block.hpp"
-#include "classification.hpp"
 #include "fail.hpp"
 #include "pixel_traits.hpp"
 #include "proto2D.h"
+#include "truncation.hpp"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "classification.hpp"
 #include "fail.hpp"
 #include "questions.hpp"
 #include "text_input.hpp"
+#include "truncation.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// classification.hpp: conversions shared by the classification modules.
+// truncation.hpp: float-to-integer truncations shared by the classification modules.
 #pragma once
 
 #include <climits>
