@@ -1,12 +1,12 @@
 // Fuzzy c-means clustering of a data input.
 //
 // Attribute rows and membership rows are walked point by point, every
-// class and attribute of a point at once, so that each step of an
-// iteration is one pass over the data: the centres' weighted sums gather
-// every (class, attribute) sum in one pass (each still accumulated in
-// increasing point order, as a pass per sum would), and the memberships of
-// a point come from its distances to all centres at once. The work arrays
-// are made once per computation; the iterations allocate nothing.
+// class and attribute of a point at once, so that each iteration is one
+// pass over the data: the memberships of a point come from its distances to
+// all centres at once, and its new memberships at once add their weights to
+// every (class, attribute) sum of the next centres (each sum still
+// accumulated in increasing point order, as a pass per sum would). The work
+// arrays are made once per computation; the iterations allocate nothing.
 
 #include "fuzzy_c_means.h"
 
@@ -136,38 +136,42 @@ struct Work {
     std::vector<float> distance;  // distance[k]: D[k] of the current point
 };
 
-// New centres from the memberships, one pass over the points; prints them.
-void update_centres(fuzzy_c_means_t* desc, const data_input& in, const data_output& out, Work& work) {
-    const int classes = desc->nb_class, attributes = in.nb_attributs;
-    const float m = desc->fuzzy_coeff;
-    std::fill(work.sums.begin(), work.sums.end(), 0.0f);
-    std::fill(work.weights.begin(), work.weights.end(), 0.0f);
-    float* sums = work.sums.data();
-    float* weights = work.weights.data();
-    for (int p = 0; p < in.nb_pts; ++p)
-        for (int j = 0; j < classes; ++j) {
-            const float w = std::pow(out.data.fuzzy[j][p], m);
-            weights[j] += w;
-            float* sum = sums + static_cast<std::size_t>(j) * attributes;
-            for (int a = 0; a < attributes; ++a) sum[a] += w * in.data[a][p];
-        }
+// Adds the weights u[j][p]^m of point p and its weighted attribute values
+// to the sums of the next centres.
+inline void accumulate(const data_input& in, float* const* u, int p, int classes, float m, Work& work) {
+    const int attributes = in.nb_attributs;
+    for (int j = 0; j < classes; ++j) {
+        const float w = std::pow(u[j][p], m);
+        work.weights[j] += w;
+        float* sum = work.sums.data() + static_cast<std::size_t>(j) * attributes;
+        for (int a = 0; a < attributes; ++a) sum[a] += w * in.data[a][p];
+    }
+}
+
+// The centres from the accumulated sums, printed; the sums are cleared for
+// the next accumulation.
+void update_centres(fuzzy_c_means_t* desc, int attributes, Work& work) {
     for (int a = 0; a < attributes; ++a) {
-        for (int j = 0; j < classes; ++j) {
+        for (int j = 0; j < desc->nb_class; ++j) {
+            const std::size_t at = static_cast<std::size_t>(j) * attributes + a;
             unsigned short& centre = desc->centres[j][a];
-            if (weights[j] != 0.0f)
-                centre = truncated_u16(sums[static_cast<std::size_t>(j) * attributes + a] / weights[j]);
-            work.centres[static_cast<std::size_t>(j) * attributes + a] = static_cast<float>(centre);
+            if (work.weights[j] != 0.0f) centre = truncated_u16(work.sums[at] / work.weights[j]);
+            work.centres[at] = static_cast<float>(centre);
             std::printf("centre[%d][%d] = %d\n", j, a, centre);
         }
         std::printf("\n");
     }
+    std::fill(work.sums.begin(), work.sums.end(), 0.0f);
+    std::fill(work.weights.begin(), work.weights.end(), 0.0f);
 }
 
-// New memberships from the centres, one pass over the points; returns the
-// sum of the changes (10 |old - new| each).
-float update_memberships(const fuzzy_c_means_t& desc, const data_input& in, data_output* out, Work& work) {
+// New memberships from the centres, in one pass over the points that also
+// accumulates the sums of the next centres when `next` is set (each sum
+// still in increasing point order, as a pass of its own would add them).
+// Returns the sum of the changes (10 |old - new| each).
+float update_memberships(const fuzzy_c_means_t& desc, const data_input& in, data_output* out, Work& work, bool next) {
     const int classes = desc.nb_class, attributes = in.nb_attributs;
-    const float e = 1.0f / (desc.fuzzy_coeff - 1.0f);
+    const float m = desc.fuzzy_coeff, e = 1.0f / (m - 1.0f);
     // powf(D, 1) is D itself, bit for bit: m = 2 skips the power.
     const bool linear = e == 1.0f;
     const float* centres = work.centres.data();
@@ -202,6 +206,7 @@ float update_memberships(const fuzzy_c_means_t& desc, const data_input& in, data
             variation += 10.0f * std::fabs(u[j][p] - membership);
             u[j][p] = membership;
         }
+        if (next) accumulate(in, u, p, classes, m, work);
     }
     return variation;
 }
@@ -283,13 +288,17 @@ int fuzzy_c_means_calc(fuzzy_c_means_t* desc, data_input in, data_output* out) {
               std::vector<float>(classes * attributes), std::vector<float>(classes), std::vector<float>(classes)};
     const float count = static_cast<float>(static_cast<long long>(in.nb_pts) * desc->nb_class);
 
+    // The sums of the first centres; then each iteration's pass over the
+    // points gathers those of the next.
+    if (desc->nb_it > 0)
+        for (int p = 0; p < in.nb_pts; ++p) accumulate(in, out->data.fuzzy, p, desc->nb_class, desc->fuzzy_coeff, work);
     int i = 0;
     for (; i < desc->nb_it; ++i) {
         std::printf("\n");
         std::printf(" It\351ration num\351ro %d\n", i);
         std::printf("\n");
-        update_centres(desc, in, *out, work);
-        desc->variation = update_memberships(*desc, in, out, work);
+        update_centres(desc, in.nb_attributs, work);
+        desc->variation = update_memberships(*desc, in, out, work, i + 1 < desc->nb_it);
         const float mean = desc->variation / count;
         std::printf("===> seuil = %1.5f", static_cast<double>(desc->threshold));
         std::printf("   --->>    la variation actuelle = %1.5f", static_cast<double>(mean));
