@@ -6,8 +6,9 @@
 // the membership itself).
 // Dialogue: the number of attribute images, the images, the zone, the
 // clustering's questions, the output image. More than 256 classes, output
-// names the writer cannot store and images of another type are refused
-// before any output file is created.
+// names the writer cannot store, images of another type or of different
+// sizes and unusable centre files are refused before any output file is
+// created.
 
 #include <cstdio>
 #include <cstdlib>
