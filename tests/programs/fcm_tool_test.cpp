@@ -2,10 +2,11 @@
 // and the membership images it writes (.ima, .imf, none), a rectangle, and
 // its refusals, all made before any output file exists.
 
-#include <bit>
 #include <string>
 #include <vector>
 
+#include "files.hpp"
+#include "images.hpp"
 #include "program_test.hpp"
 
 using namespace testing_support;
@@ -75,16 +76,11 @@ TEST_F(FcmTool, RectangleWithFloatMembershipsOrNone) {
               0);
     EXPECT_EQ(read("r.dim"), "2 3");
     EXPECT_EQ(read("r.ima"), byte_string({1, 0, 1, 0, 1, 0}));
-    const std::string m0 = read("r_m0.imf"), m1 = read("r_m1.imf");
-    ASSERT_EQ(m0.size(), 24u);
-    ASSERT_EQ(m1.size(), 24u);
-    auto value = [](const std::string& s, std::size_t i) {
-        return std::bit_cast<float>(static_cast<std::uint32_t>(static_cast<unsigned char>(s[4 * i])) << 24 |
-                                    static_cast<std::uint32_t>(static_cast<unsigned char>(s[4 * i + 1])) << 16 |
-                                    static_cast<std::uint32_t>(static_cast<unsigned char>(s[4 * i + 2])) << 8 |
-                                    static_cast<unsigned char>(s[4 * i + 3]));
-    };
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_NEAR(value(m0, i) + value(m1, i), 1.0f, 1e-6f) << i;
+    imafl m0 = read_image<imafl>(file("r_m0"), "imf"), m1 = read_image<imafl>(file("r_m1"), "imf");
+    ASSERT_EQ(shape(m0) + shape(m1), "2x32x3");
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(m0.pixels[0][i] + m1.pixels[0][i], 1.0f, 1e-6f) << i;
+    free_imafl(&m0);
+    free_imafl(&m1);
 
     ASSERT_EQ(run({"2", "a.ima", "b.ima", "0", "2", "2", "0.0001", "30", "''", "centres.txt", "n.ima"}).status, 0);
     EXPECT_EQ(read("n.ima"), byte_string({1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0}));

@@ -40,8 +40,7 @@ testing::AssertionResult refused_normalisation(const Outcome& run, const std::st
 }  // namespace
 
 TEST(ClassifierData, OneByOneKeepsTheRowsItHasAndAddsTheLast) {
-    data_input in{};
-    in.nb_pts = 3;
+    data_input in{0, 3, 0, 0, 0, 0, 0, nullptr};
     for (int a = 0; a < 3; ++a) {
         ++in.nb_attributs;
         ASSERT_EQ(alloc_classifier_data_input_one_by_one(&in), 0);
@@ -50,11 +49,8 @@ TEST(ClassifierData, OneByOneKeepsTheRowsItHasAndAddsTheLast) {
     EXPECT_EQ(records::rows_of(in), (Rows{{0, 1, 2}, {10, 11, 12}, {20, 21, 22}}));
     free_data_input(&in);
 
-    data_output other{};
-    other.type = 5;
-    other.nb_pts = 4;
     int sentinel = 0;
-    other.data.crisp = &sentinel;
+    data_output other{0, 4, 5, 0, 0, 0, {&sentinel}};  // an unknown type
     EXPECT_EQ(alloc_classifier_data_output(&other), 0);
     EXPECT_EQ(other.data.crisp, &sentinel);
 }

@@ -140,11 +140,8 @@ TEST(Defuzzyfication, SettlesTiesByTheNeighbourhoodAndSaysHow) {
 
 TEST(Defuzzyfication, InitRefusesWhatIsNotAFuzzyImage) {
     auto init = [](const data_output& in) {
-        return run_captured([&] {
-            defuzzyfication_voisinage_3x3_t d{};
-            data_output out{};
-            defuzzyfication_voisinage_3x3_init(&d, in, &out);
-        });
+        return run_captured(
+            [&] { defuzzyfication_voisinage_3x3_init(new defuzzyfication_voisinage_3x3_t{}, in, new data_output{}); });
     };
     EXPECT_TRUE(ended(init(Output(std::vector<int>{1, 2}, 1, 2)), 1,
                       "\nDefuzzyfication init...\nErreur defuzz init : sortie floue d'au moins une classe attendue "

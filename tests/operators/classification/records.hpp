@@ -57,17 +57,14 @@ struct Output : data_output {
     }
 };
 
-inline Rows rows_of(const data_input& in) {
-    Rows rows;
-    for (int a = 0; a < in.nb_attributs; ++a) rows.emplace_back(in.data[a], in.data[a] + in.nb_pts);
-    return rows;
+// The rows of a data input, or of the memberships of a fuzzy output.
+inline Rows rows_of(float* const* data, int rows, int points) {
+    Rows r;
+    for (int k = 0; k < rows; ++k) r.emplace_back(data[k], data[k] + points);
+    return r;
 }
-
-inline Rows rows_of(const data_output& out) {
-    Rows rows;
-    for (int k = 0; k < out.nb_classes; ++k) rows.emplace_back(out.data.fuzzy[k], out.data.fuzzy[k] + out.nb_pts);
-    return rows;
-}
+inline Rows rows_of(const data_input& in) { return rows_of(in.data, in.nb_attributs, in.nb_pts); }
+inline Rows rows_of(const data_output& out) { return rows_of(out.data.fuzzy, out.nb_classes, out.nb_pts); }
 
 inline std::vector<int> labels_of(const data_output& out) { return {out.data.crisp, out.data.crisp + out.nb_pts}; }
 
