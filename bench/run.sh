@@ -110,6 +110,11 @@ gradient-organisation-tool + Deriche 1.0 | gradient-organisation-tool vol256.lvf
 contour-tool window 7 | contour-tool stack_1.imw 7 0 0 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
 contour-tool window 31, local maxima | contour-tool stack_1.imw 31 0 1 out_val.imf out_dir.ras | convert-tool imw->imw | convert-tool stack_1.imw out_copy.imw |
 
+== fcm-tool (3 correlated attribute images of 2048 x 2048, 4 clusters) | fcm_1.ima fcm_2.ima fcm_3.ima
+fcm-tool 4 classes, m 2, 20 iterations | fcm-tool 3 fcm_1.ima fcm_2.ima fcm_3.ima 0 4 2 -1 20 '' 1 out.ima | convert-tool 1 ima of 3 | convert-tool fcm_1.ima out_copy.ima |
+fcm-tool 4 classes, m 2.5, 20 iterations | fcm-tool 3 fcm_1.ima fcm_2.ima fcm_3.ima 0 4 2.5 -1 20 '' 1 out.ima | convert-tool 1 ima of 3 | convert-tool fcm_1.ima out_copy.ima |
+fcm-tool 0 iterations (read, init, settle, write) | fcm-tool 3 fcm_1.ima fcm_2.ima fcm_3.ima 0 4 2 -1 0 '' 1 out.ima | convert-tool 1 ima of 3 | convert-tool fcm_1.ima out_copy.ima |
+
 == kohonen-tool (3 images of 1024 x 1024, 16 neurons on the ring, 5 epochs; baseline: one image) | koh_1.ima koh_2.ima koh_3.ima
 kohonen-tool ramp start, max_neigh 4 | kohonen-tool 3 16 4 0.5 5 0 0 koh_1.ima koh_2.ima koh_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool koh_1.ima out_copy.ima |
 kohonen-tool random start, rescaled | kohonen-tool 3 16 4 0.5 5 1 1 koh_1.ima koh_2.ima koh_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool koh_1.ima out_copy.ima |
@@ -162,7 +167,9 @@ gradient_organisation | gradient_organisation_bench --benchmark_format=console |
 contourRSO | contourRSO_bench --benchmark_format=console | | | micro
 vector | vector_bench --benchmark_format=console | | | micro
 
-== classification in memory (ring map 3 x 512 x 512 samples, 5 epochs; confusion 256^3 volumes and a 4096 x 4096 plane; fuzzy rules 3 x 2048 x 2048, 27 rules; Choquet per criteria vector) |
+== classification in memory (fuzzy c-means and the 3x3 defuzzification on 3 x 2048 x 2048, 4 classes; ring map 3 x 512 x 512 samples, 5 epochs; confusion 256^3 volumes and a 4096 x 4096 plane; fuzzy rules 3 x 2048 x 2048, 27 rules; Choquet per criteria vector) |
+fuzzy_c_means | fuzzy_c_means_bench --benchmark_format=console | | | micro
+defuzzyfication | defuzzyfication_bench --benchmark_format=console | | | micro
 csom | csom_bench --benchmark_format=console | | | micro
 confusion_matrix | confusion_matrix_bench --benchmark_format=console | | | micro
 ff_symb | ff_symb_bench --benchmark_format=console | | | micro

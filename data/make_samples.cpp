@@ -229,6 +229,26 @@ void demo_samples(const std::string& dir) {
     save_raw(dir + "/zero", "imf", nc, nr, Bytes(static_cast<std::size_t>(nc) * nr * 4, 0));
     announce(dir + "/zero.imf", "float image of zeros (a log-DCT coefficient dropped)");
 
+    // Three attribute images of four clusters, their true clusters, and a
+    // training mask that labels the clusters (1 ... 4) in one square of
+    // 32 x 32 pixels out of three, 0 elsewhere.
+    {
+        gen::Lcg clusters_rng(31);
+        const auto images = gen::cluster_attributes(clusters_rng, 256, 4);
+        for (int a = 0; a < 3; ++a) save_raw(dir + "/attr_" + std::to_string(a + 1), "ima", 256, 256, images[a]);
+        announce(dir + "/attr_1..3.ima", "three attribute images of four clusters (256 x 256)");
+        save_raw(dir + "/clusters", "ima", 256, 256, images[3]);
+        announce(dir + "/clusters.ima", "their true clusters, 0 ... 3");
+        Bytes training(images[3].size());
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * 256 + x;
+                training[i] = (x / 32 + y / 32) % 3 == 0 ? static_cast<unsigned char>(images[3][i] + 1) : 0;
+            }
+        save_raw(dir + "/training", "ima", 256, 256, training);
+        announce(dir + "/training.ima", "the clusters labelled 1 ... 4 in one square out of three, 0 elsewhere");
+    }
+
     save_text(dir + "/heat.txt", heat_colormap());
     announce(dir + "/heat.txt", "colour map as text: 768 values, black to red, yellow and white");
 }
@@ -298,11 +318,14 @@ void bench_samples(const std::string& dir) {
         gen::Lcg attr(static_cast<std::uint32_t>(k));
         save_raw(dir + "/attr_" + std::to_string(k), "ima", 2048, 2048, gen::blobs_image(attr, 2048, 64));
     }
+    gen::Lcg fcm_rng(4242);
+    const auto fcm = gen::cluster_attributes(fcm_rng, 2048, 4);
+    for (int a = 0; a < 3; ++a) save_raw(dir + "/fcm_" + std::to_string(a + 1), "ima", 2048, 2048, fcm[a]);
     save_text(dir + "/rules27_symb.txt", gen::rule_base27(false));
     save_text(dir + "/rules27_grad.txt", gen::rule_base27(true));
     std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima, adversarial.ima, colour8192.ras "
                 "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
-                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima (2048 x 2048), rules27_symb.txt and rules27_grad.txt into %s\n",
+                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima and fcm_1..3.ima (2048 x 2048), rules27_symb.txt and rules27_grad.txt into %s\n",
                 dir.c_str());
 }
 

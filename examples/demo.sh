@@ -120,6 +120,9 @@ vector_draw | vector-tool samples/phantom16.vol samples/swirl.vec volumes/phanto
 vector_xy | section-tool volumes/phantom16_drawn.vol 1 27 sections/phantom16_drawn_xy27.ras | | | its plane 27: sections/phantom16_drawn_xy27.ras
 
 == classification: a ring map, confusion matrices and fuzzy rules
+fcm | fcm-tool 3 samples/attr_1.ima samples/attr_2.ima samples/attr_3.ima 0 4 2 0.001 100 .ras 1 classification/fcm.ima | apr.s  [0-9]+ | | samples/attr_1..3.ima (four clusters, truth samples/clusters.ima) by fuzzy c-means, 4 classes, converged in {count} cycles: classification/fcm.ima, memberships classification/fcm_m0..3.ras
+fcm_zone | fcm-tool 3 samples/attr_1.ima samples/attr_2.ima samples/attr_3.ima 1 64 64 191 191 4 2.5 0.001 100 .imf 0 classification/fcm_zone.ima | | | the central 128 x 128, m 2.5, random memberships: classification/fcm_zone.ima, classification/fcm_zone_m0..3.imf
+learning | learning-set-tool 3 samples/attr_1.ima samples/attr_2.ima samples/attr_3.ima 0 samples/training.ima 0 classification/learning.data | Il y a [0-9]+ | | {count} learning points of 4 classes from samples/training.ima (label 0 left out): classification/learning.data
 kohonen4 | kohonen-tool 2 4 2 0.5 5 0 1 samples/gradient.ima samples/noisy.ima classification/kohonen4.ima | | | samples/gradient.ima and noisy.ima by 4 neurons on a ring, 5 epochs from a ramp, rescaled inputs: classification/kohonen4.ima (grey levels 0, 84, 169, 254)
 confusion_noisy | confusion-tool 3 samples/phantom.vol 1 samples/phantom_truth.vol | Taux global : [0-9]+ | | the noisy phantom as 4 grey-level classes against its true classes (samples/phantom_truth.vol): {count}% overall
 confusion_median | confusion-tool 3 volumes/phantom_median3.vol 1 samples/phantom_truth.vol | Taux global : [0-9]+ | | after the 3x3x3 median: {count}% overall (the matrices in logs/confusion_*.log)

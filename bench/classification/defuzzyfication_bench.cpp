@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "attributes.hpp"
 #include "defuzzyfication.h"
+#include "generators.hpp"
 
 namespace {
 
@@ -26,7 +26,7 @@ data_output memberships(int kind) {
     gen::Lcg rng(77);
     if (kind == 0) {
         // Inverse squared distances to four centres, normalised.
-        const auto images = bench_data::cluster_attributes(rng, kSize, kClasses);
+        const auto images = gen::cluster_attributes(rng, kSize, kClasses);
         const float centres[kClasses][3] = {{40, 60, 80}, {100, 90, 120}, {170, 160, 150}, {220, 230, 200}};
         for (int p = 0; p < m.nb_pts; ++p) {
             float inverse[kClasses], total = 0;

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "attributes.hpp"
 #include "fuzzy_c_means.h"
+#include "generators.hpp"
 
 namespace {
 
@@ -41,7 +41,7 @@ private:
 
 void BM_FuzzyCMeansIteration(benchmark::State& state) {
     gen::Lcg rng(4242);
-    const auto images = bench_data::cluster_attributes(rng, kSize, 4);
+    const auto images = gen::cluster_attributes(rng, kSize, 4);
     data_input in{};
     in.nb_pts = kSize * kSize;
     in.equ_nb_rows = in.equ_nb_cols = kSize;

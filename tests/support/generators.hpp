@@ -13,6 +13,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -68,36 +69,6 @@ inline Bytes pattern_image(int nc, int nr) {
     Bytes p(detail::area(nc, nr));
     for (int y = 0; y < nr; ++y)
         for (int x = 0; x < nc; ++x) p[static_cast<std::size_t>(y) * nc + x] = pattern(x, y, nc, nr);
-    return p;
-}
-
-// nc x nr (at least 110 x 140): ground 10..49, 36 discs or rings of grey
-// 120..255, and two 10 x 10 squares of 220 at columns 90..99, rows 120..129
-// and columns 100..109, rows 130..139, touching only at a corner.
-inline Bytes cells_image(int nc, int nr, std::uint32_t seed = 99) {
-    Bytes p(detail::area(nc, nr));
-    Lcg rng(seed);
-    for (auto& v : p) v = static_cast<unsigned char>(10 + rng.high24() % 40);
-    auto disc = [&](int cx, int cy, int r, int hole, unsigned char grey) {
-        for (int y = std::max(0, cy - r); y <= std::min(nr - 1, cy + r); ++y)
-            for (int x = std::max(0, cx - r); x <= std::min(nc - 1, cx + r); ++x) {
-                const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
-                if (d2 <= r * r && d2 >= hole * hole) p[static_cast<std::size_t>(y) * nc + x] = grey;
-            }
-    };
-    for (int i = 0; i < 36; ++i) {
-        // Four draws per disc, in this order: radius, grey, centre row, centre column.
-        const int r = 4 + static_cast<int>(rng.high24() % 14);
-        const auto grey = static_cast<unsigned char>(120 + rng.high24() % 136);
-        const int cy = static_cast<int>(rng.high24() % static_cast<std::uint32_t>(nr));
-        const int cx = static_cast<int>(rng.high24() % static_cast<std::uint32_t>(nc));
-        disc(cx, cy, r, i % 6 == 0 ? r / 2 : 0, grey);
-    }
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            p[static_cast<std::size_t>(120 + y) * nc + 90 + x] = 220;
-            p[static_cast<std::size_t>(130 + y) * nc + 100 + x] = 220;
-        }
     return p;
 }
 
@@ -361,5 +332,33 @@ inline std::string rule_base27(bool gradual) {
     }
     return text;
 }
+
+// Three n x n attribute images of `clusters` clusters (at most 256), and
+// the cluster of each pixel: a smooth blobs image (cells of 64 pixels,
+// gen::blobs_image) chooses the cluster of each pixel by its level (level x
+// clusters / 256); each cluster has a centre of three levels drawn from rng
+// (rng.high8(), cluster after cluster, attribute after attribute), and each
+// attribute of a pixel is its centre's level plus a uniform draw of
+// -16 ... +15 (rng.high8() / 8 - 16, attribute after attribute), clamped to
+// 0 ... 255. The three images thus vary together. Images 0 to 2 are the
+// attributes, image 3 the clusters (0 ... clusters - 1).
+inline std::array<gen::Bytes, 4> cluster_attributes(gen::Lcg& rng, int n, int clusters) {
+    const gen::Bytes map = gen::blobs_image(rng, n, 64);
+    std::array<int, 3 * 256> centre{};
+    for (int c = 0; c < clusters; ++c)
+        for (int a = 0; a < 3; ++a) centre[3 * c + a] = static_cast<int>(rng.high8());
+    std::array<gen::Bytes, 4> images;
+    for (auto& image : images) image.resize(map.size());
+    for (std::size_t i = 0; i < map.size(); ++i) {
+        const int c = map[i] * clusters / 256;
+        images[3][i] = static_cast<unsigned char>(c);
+        for (int a = 0; a < 3; ++a) {
+            const int v = centre[3 * c + a] + static_cast<int>(rng.high8() / 8) - 16;
+            images[a][i] = static_cast<unsigned char>(std::clamp(v, 0, 255));
+        }
+    }
+    return images;
+}
+
 
 }  // namespace gen

@@ -17,11 +17,10 @@ std::uint64_t fnv1a(const gen::Bytes& bytes) {
     return h;
 }
 
-// The demonstration's samples (gradient.ima, cells.ima, the samples of
-// phantom.vol) keep their bytes: its object counts and sections depend on them.
+// The demonstration's samples (gradient.ima, the samples of phantom.vol)
+// keep their bytes: its object counts and sections depend on them.
 TEST(Generators, DemoSamplesKeepTheirBytes) {
     EXPECT_EQ(fnv1a(gen::pattern_image(256, 192)), 0x810e8540c7cd127eu);
-    EXPECT_EQ(fnv1a(gen::cells_image(320, 240)), 0xa87ab5122185abbcu);
     EXPECT_EQ(fnv1a(gen::phantom_volume(96, 80, 48, 5, 60)), 0xd3bcaa376fc44647u);
 }
 
@@ -38,25 +37,6 @@ TEST(Generators, PatternIsASmoothRampOverMostOfTheGreyRange) {
         for (int x = 1; x < nc; ++x)
             ASSERT_LE(std::abs(p[static_cast<std::size_t>(y) * nc + x] - p[static_cast<std::size_t>(y) * nc + x - 1]), 8)
                 << x << "," << y;
-}
-
-TEST(Generators, CellsHoldTwoSquaresTouchingAtACornerAndAClearThreshold) {
-    const int nc = 320, nr = 240;
-    const gen::Bytes p = gen::cells_image(nc, nr);
-    EXPECT_EQ(p, gen::cells_image(nc, nr));
-    EXPECT_NE(p, gen::cells_image(nc, nr, 100));
-    auto at = [&](int x, int y) { return p[static_cast<std::size_t>(y) * nc + x]; };
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            ASSERT_EQ(at(90 + x, 120 + y), 220);
-            ASSERT_EQ(at(100 + x, 130 + y), 220);
-        }
-    // The other diagonal of the meeting corner is ground: the squares are
-    // one object with 8-connexity and two with 4-connexity.
-    EXPECT_LT(at(100, 129), 100);
-    EXPECT_LT(at(99, 130), 100);
-    // Ground below 50, cells from 120: any threshold in between splits them.
-    for (const unsigned char v : p) ASSERT_TRUE((v >= 10 && v < 50) || v >= 120) << int{v};
 }
 
 TEST(Generators, PhantomNoiseShareIsNearThePerMilleAsked) {
