@@ -10,18 +10,12 @@
 
 #include "fail.hpp"
 #include "proto2D.h"
-#include "questions.hpp"
-#include "text_input.hpp"
+#include "sample_questions.hpp"
 
 extern "C" {
 
 param* bidon_lect(bidon_t* desc, param* ptp, const char* debq) {
-    fw::Questions questions(ptp, debq, "bidon_lect");
-    desc->dimX = questions.integer("dimX (entier)");
-    desc->dimY = questions.integer("dimY (entier)");
-    desc->gain = questions.real_float("gain (reel)");
-    fw::copy_text(desc->forme, questions.text("forme (nom)"));
-    return questions.next();
+    return samples::ask_parameters(desc, ptp, debq, "bidon_lect");
 }
 
 int bidonu1_init(bidon_t* desc, imau1 in, imau1* out) {

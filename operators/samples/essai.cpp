@@ -8,18 +8,12 @@
 #include <cstring>
 
 #include "fail.hpp"
-#include "questions.hpp"
-#include "text_input.hpp"
+#include "sample_questions.hpp"
 
 extern "C" {
 
 param* essai_lect(essai_t* desc, param* ptp, const char* debq) {
-    fw::Questions questions(ptp, debq, "essai_lect");
-    desc->dimX = questions.integer("dimX (entier)");
-    desc->dimY = questions.integer("dimY (entier)");
-    desc->gain = questions.real_float("gain (reel)");
-    fw::copy_text(desc->forme, questions.text("forme (nom)"));
-    return questions.next();
+    return samples::ask_parameters(desc, ptp, debq, "essai_lect");
 }
 
 int essaiu1_init(essai_t* desc, ima3Du1 in, ima3Du1* out) {
