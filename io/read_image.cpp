@@ -4,7 +4,8 @@
 // and the file's length is checked against them when it can be known, so a
 // corrupt header gives a message rather than a huge allocation. Pixels move
 // in whole blocks: one read per image when rows are not padded, else reads
-// of about a mebibyte of rows at a time.
+// of about a mebibyte of rows at a time. Rasters of type 2 are decoded on
+// their way in, in the same blocks.
 
 #include <fcntl.h>
 
@@ -58,22 +59,41 @@ void set_name(char* field, const read_ima_t* desc) {
 }
 
 // Reads nr rows of `row_bytes` bytes, each followed by `pad` padding bytes,
-// and hands each row to sink(y, row). The padding of the last row may be
-// missing. Returns false when the file ends before the last row's data.
-template <class Sink>
-bool read_padded_rows(int fd, std::size_t row_bytes, std::size_t pad, int nr, Sink sink) {
+// through read(buffer, size) (which gives fewer bytes only at the end of its
+// data), and hands each row to sink(y, row). The padding of the last row
+// may be missing. Returns false when the data end before the last row's.
+template <class Read, class Sink>
+bool read_padded_rows(Read read, std::size_t row_bytes, std::size_t pad, int nr, Sink sink) {
     const std::size_t stride = row_bytes + pad;
     const std::size_t chunk_rows = std::max<std::size_t>(1, io::kChunkBytes / stride);
     std::vector<unsigned char> buffer(std::min<std::size_t>(chunk_rows, static_cast<std::size_t>(nr)) * stride);
     for (int y = 0; y < nr;) {
         const std::size_t rows = std::min<std::size_t>(chunk_rows, static_cast<std::size_t>(nr - y));
         const std::size_t wanted = rows * stride;
-        const std::size_t got = io::read_full(fd, buffer.data(), wanted);
+        const std::size_t got = read(buffer.data(), wanted);
         const bool last = static_cast<std::size_t>(y) + rows == static_cast<std::size_t>(nr);
         if (got < wanted - (last ? pad : 0)) return false;
         for (std::size_t i = 0; i < rows; ++i, ++y) sink(y, buffer.data() + i * stride);
     }
     return true;
+}
+
+// Calls rows(read) with the reader of the raster's rows: the file itself, or
+// for raster type 2 its decoded stream, which must then end soundly (not
+// inside an escape, nor with a run beyond the image). Returns whether all
+// rows were read.
+template <class Rows>
+bool read_raster_rows(int fd, bool encoded, Rows rows) {
+    if (!encoded) return rows([fd](unsigned char* dst, std::size_t size) { return io::read_full(fd, dst, size); });
+    io::ByteDecoder decoder(fd);
+    const bool complete = rows([&decoder](unsigned char* dst, std::size_t size) { return decoder.read(dst, size); });
+    return complete && decoder.sound();
+}
+
+// The fewest bytes a raster's rows take in its file: `rows_bytes` as they
+// are, or encoded.
+unsigned long long stored_rows_bytes(unsigned long long rows_bytes, bool encoded) {
+    return encoded ? io::byte_encoded_min_length(rows_bytes) : rows_bytes;
 }
 
 // ---- 8-bit images ----------------------------------------------------------
@@ -182,22 +202,22 @@ void read_ras8_file(const read_ima_t* desc, imau1* ima) {
     const std::size_t bytes = checked_bytes(d, 1, "read_imau1_init", name);
     const std::size_t pad = static_cast<std::size_t>(d.nc) & 1u;
     const unsigned long long map_bytes = h.maptype != 0 ? static_cast<unsigned>(h.maplength) : 0u;
-    const unsigned long long stored = 32ull + map_bytes +
-                                      static_cast<unsigned long long>(d.nr) * (static_cast<unsigned>(d.nc) + pad) - pad;
+    const bool encoded = h.type == io::kRasterByteEncoded;
+    const unsigned long long rows_bytes =
+        static_cast<unsigned long long>(d.nr) * (static_cast<unsigned>(d.nc) + pad) - pad;
+    const unsigned long long stored = 32ull + map_bytes + stored_rows_bytes(rows_bytes, encoded);
     if (io::known_too_short(io::regular_file_size(fd.get()), stored))
         fail(1, "\n>> ERREUR read_imau1_init : lecture fichier %s \n", name.c_str());
 
     ima->nc = d.nc;
     ima->nr = d.nr;
     alloc_imau1(ima);
-    bool complete;
-    if (pad == 0) {
-        complete = io::read_full(fd.get(), ima->pixels[0], bytes) == bytes;
-    } else {
+    const bool complete = read_raster_rows(fd.get(), encoded, [&](auto read) {
+        if (pad == 0) return read(ima->pixels[0], bytes) == bytes;
         const std::size_t row = static_cast<std::size_t>(d.nc);
-        complete = read_padded_rows(fd.get(), row, pad, d.nr,
-                                    [&](int y, const unsigned char* src) { std::memcpy(ima->pixels[y], src, row); });
-    }
+        return read_padded_rows(read, row, pad, d.nr,
+                                [&](int y, const unsigned char* src) { std::memcpy(ima->pixels[y], src, row); });
+    });
     if (!complete) fail(1, "\n>> ERREUR read_imau1_init : lecture fichier %s \n", name.c_str());
 
     if (grey_map) {
@@ -327,13 +347,15 @@ int read_imarvb_init(read_ima_t* desc, imarvb* ima) {
     if (h.maplength != 0) fail(1, "cette image contient une palette, non suporte actuellement\n");
     if (h.width <= 0 || h.height <= 0)
         fail(1, "ERREUR: dimensions %d x %d incorrectes dans le fichier %s\n", h.width, h.height, name.c_str());
-    if (h.type != io::kRasterStandard && h.type != io::kRasterRgb)
-        fail(1, "ERREUR: type de raster %d non supporte (1 ou 3) dans le fichier %s\n", h.type, name.c_str());
+    if (h.type != io::kRasterStandard && h.type != io::kRasterByteEncoded && h.type != io::kRasterRgb)
+        fail(1, "ERREUR: type de raster %d non supporte (1, 2 ou 3) dans le fichier %s\n", h.type, name.c_str());
 
     const Dims d{h.width, h.height};
     const std::size_t row = checked_bytes(d, 3, "read_imarvb_init", name) / static_cast<std::size_t>(d.nr);
     const std::size_t pad = row & 1u;
-    const unsigned long long stored = 32ull + static_cast<unsigned long long>(d.nr) * (row + pad) - pad;
+    const bool encoded = h.type == io::kRasterByteEncoded;
+    const unsigned long long rows_bytes = static_cast<unsigned long long>(d.nr) * (row + pad) - pad;
+    const unsigned long long stored = 32ull + stored_rows_bytes(rows_bytes, encoded);
     if (io::known_too_short(io::regular_file_size(fd.get()), stored))
         fail(1, "ERREUR: fichier %s trop court\n", name.c_str());
 
@@ -343,15 +365,17 @@ int read_imarvb_init(read_ima_t* desc, imarvb* ima) {
     const bool rgb = h.type == io::kRasterRgb;
     unsigned char** first = rgb ? ima->r : ima->b;
     unsigned char** last = rgb ? ima->b : ima->r;
-    const bool complete = read_padded_rows(fd.get(), row, pad, d.nr, [&](int y, const unsigned char* src) {
-        unsigned char* p0 = first[y];
-        unsigned char* p1 = ima->v[y];
-        unsigned char* p2 = last[y];
-        for (int x = 0; x < d.nc; ++x, src += 3) {
-            p0[x] = src[0];
-            p1[x] = src[1];
-            p2[x] = src[2];
-        }
+    const bool complete = read_raster_rows(fd.get(), encoded, [&](auto read) {
+        return read_padded_rows(read, row, pad, d.nr, [&](int y, const unsigned char* src) {
+            unsigned char* p0 = first[y];
+            unsigned char* p1 = ima->v[y];
+            unsigned char* p2 = last[y];
+            for (int x = 0; x < d.nc; ++x, src += 3) {
+                p0[x] = src[0];
+                p1[x] = src[1];
+                p2[x] = src[2];
+            }
+        });
     });
     if (!complete) fail(1, "ERREUR: fichier %s trop court\n", name.c_str());
     set_name(ima->nom, desc);

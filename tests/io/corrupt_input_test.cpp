@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "byte_encoding.hpp"
 #include "files.hpp"
 
 using namespace testing_support;
@@ -85,6 +86,19 @@ std::vector<Case> cases() {
         {"map of 14 bytes, one pixel short", u1, "ras",
          {{"ras", raster(2, 1, 8, 1, 1, 14, "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0cxx\x02")}},
          "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        // 8-bit raster of type 2 (byte-encoded)
+        {"encoded stream ending early", u1, "ras", {{"ras", raster(4, 1, 8, 2, 0, 0, "\x01\x02")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        {"encoded run overflowing the image", u1, "ras", {{"ras", raster(2, 1, 8, 2, 0, 0, "\x80\x02\x07")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        {"escape at the very end", u1, "ras", {{"ras", raster(2, 1, 8, 2, 0, 0, "\x01\x80")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        {"escape in place of the last padding", u1, "ras", {{"ras", raster(3, 1, 8, 2, 0, 0, "\x01\x02\x03\x80")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        {"run without its value", u1, "ras", {{"ras", raster(3, 1, 8, 2, 0, 0, "\x01\x80\x02")}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
+        {"huge encoded raster, small file", u1, "ras", {{"ras", raster(40000, 40000, 8, 2, 0, 0, row8)}},
+         "\n>> ERREUR read_imau1_init : lecture fichier @/img.ras \n"},
         // typed raw
         {"16-bit without size file", u2, "imw", {{"imw", row8}},
          "\n>> ERREUR read_imau2_init : fichier @/img.dim introuvable\n"},
@@ -114,8 +128,16 @@ std::vector<Case> cases() {
         {"colour raster with a map", rvb, "ras",
          {{"ras", raster(1, 1, 24, 1, 1, 3, "abc" + std::string("rgb\0", 4))}},
          "cette image contient une palette, non suporte actuellement\n"},
-        {"colour raster of unknown raster type", rvb, "ras", {{"ras", raster(1, 1, 24, 2, 0, 0, "rgb")}},
-         "type de raster 2 non supporte"},
+        {"colour raster of unknown raster type", rvb, "ras", {{"ras", raster(1, 1, 24, 4, 0, 0, "rgb")}},
+         "ERREUR: type de raster 4 non supporte (1, 2 ou 3) dans le fichier @/img.ras\n"},
+        {"encoded colour stream ending early", rvb, "ras", {{"ras", raster(2, 1, 24, 2, 0, 0, "rgb")}},
+         "ERREUR: fichier @/img.ras trop court\n"},
+        {"encoded colour run overflowing the image", rvb, "ras", {{"ras", raster(1, 1, 24, 2, 0, 0, "\x80\x04\x07")}},
+         "ERREUR: fichier @/img.ras trop court\n"},
+        {"encoded colour stream ending in an escape", rvb, "ras", {{"ras", raster(1, 1, 24, 2, 0, 0, "rg\x80")}},
+         "ERREUR: fichier @/img.ras trop court\n"},
+        {"huge encoded colour raster, small file", rvb, "ras", {{"ras", raster(40000, 40000, 24, 2, 0, 0, "")}},
+         "ERREUR: fichier @/img.ras trop court\n"},
         {"colour raster of zero height", rvb, "ras", {{"ras", raster(1, 0, 24, 1, 0, 0, "")}},
          "dimensions 1 x 0 incorrectes"},
         {"short colour rows", rvb, "ras", {{"ras", raster(3, 2, 24, 1, 0, 0, std::string(15, 'p'))}},
@@ -143,6 +165,9 @@ std::vector<Sample> samples() {
         {u1, "ima", {{"dim", "5 3"}, {"ima", std::string(15, 'p')}, {"3lt", std::string(768 * 2, '1')}}, "dim"},
         {u2, "imw", {{"dim", "3 2"}, {"imw", std::string(12, 'w')}}, "dim"},
         {rvb, "ras", {{"ras", raster(3, 2, 24, 3, 0, 0, std::string(20, 'c'))}}, "ras"},
+        // Byte-encoded rows with runs, escapes and literals.
+        {u1, "ras", {{"ras", raster(5, 3, 8, 2, 1, 48, map + byte_encoded("\x80\x80ppppp\x80q\x80rrrrrrrr"))}}, "ras"},
+        {rvb, "ras", {{"ras", raster(3, 2, 24, 2, 0, 0, byte_encoded("\x80\x80\x80" "ccccccc\x80" "d\x80" "eeeeee"))}}, "ras"},
     };
 }
 

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <random>
 #include <string>
 #include <type_traits>
 
+#include "byte_encoding.hpp"
 #include "files.hpp"
 #include "images.hpp"
 
@@ -162,6 +164,114 @@ TEST(ReadImage, EveryFormatReadsItsSizesPixelsAndColourTables) {
                           read_imau2_init(&d, &image);
                       }),
                       1, "\n extension Imw inconnue\n"));
+}
+
+// Rasters of type 2: hand-made streams give the rows they encode; the map
+// and the pixel order are those of type 1.
+TEST(ReadImage, ByteEncodedRastersGiveTheRowsTheyEncode) {
+    std::string reds, greens, blues, grey;
+    for (int i = 0; i < 16; ++i) {
+        reds += static_cast<char>(i * 16);
+        greens += static_cast<char>(255 - i);
+        blues += static_cast<char>(i);
+    }
+    for (int plane = 0; plane < 3; ++plane) grey += byte_string({10, 20, 30, 40});
+    const std::string colours = reds + greens + blues;
+    const Reader u1 = read_back<imau1>, rvb = read_back<imarvb>;
+    const struct {
+        const char* what;
+        Reader read;
+        int width, height, depth;
+        std::string map, stream, read_back;
+    } cases[] = {
+        {"the escape byte itself", u1, 4, 1, 8, "", byte_string({128, 0, 1, 128, 0, 2}),
+         "4x1:" + byte_string({128, 1, 128, 2}) + "|"},
+        {"a stream longer than its pixels", u1, 4, 1, 8, "", byte_string({128, 0, 128, 0, 128, 0, 128, 0}),
+         "4x1:" + std::string(4, '\x80') + "|"},
+        {"a run of two", u1, 2, 1, 8, "", byte_string({128, 1, 9}), "2x1:\x09\x09|"},
+        {"the longest run", u1, 258, 1, 8, "", byte_string({128, 255, 7, 5, 6}),
+         "258x1:" + std::string(256, '\x07') + "\x05\x06|"},
+        {"a run across a row and its padding", u1, 3, 2, 8, "", byte_string({1, 128, 4, 5, 2, 3}),
+         "3x2:" + byte_string({1, 5, 5, 5, 5, 2}) + "|"},
+        {"a run ending in the last padding", u1, 3, 1, 8, "", byte_string({128, 3, 7}), "3x1:\x07\x07\x07|"},
+        {"the last padding left out", u1, 3, 1, 8, "", byte_string({1, 2, 3}), "3x1:\x01\x02\x03|"},
+        {"bytes after the image", u1, 2, 1, 8, "", byte_string({1, 2, 128, 9, 9}), "2x1:\x01\x02|"},
+        // Rows [0 3 3 3 3 | 3] [1 1 1 1 2 | 0]; four grey colours 10, 20, 30, 40.
+        {"odd width with a grey map", u1, 5, 2, 8, grey, byte_string({0, 128, 4, 3, 128, 3, 1, 2, 0}),
+         "5x2:" + byte_string({10, 40, 40, 40, 40, 20, 20, 20, 20, 30}) + "|"},
+        {"a colour map", u1, 2, 1, 8, colours, byte_string({15, 128, 0}),
+         "2x1:\x0f\x80|" + identity_after(reds) + identity_after(greens) + identity_after(blues)},
+        // Blue, green, red as in type 1: [1 2 3 | 128] [4 5 6], padding left out.
+        {"24-bit of odd width", rvb, 1, 2, 24, "", byte_string({1, 2, 3, 128, 0, 4, 5, 6}),
+         "1x2:" + byte_string({3, 6, 2, 5, 1, 4})},
+        {"24-bit, a run across pixels", rvb, 2, 1, 24, "", byte_string({128, 3, 9, 1, 2}),
+         "2x1:" + byte_string({9, 2, 9, 1, 9, 9})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const int maptype = c.map.empty() ? 0 : 1;
+        const int maplength = static_cast<int>(c.map.size());
+        write_files(dir, "img", {{"ras", raster(c.width, c.height, c.depth, 2, maptype, maplength, c.map + c.stream)}});
+        std::string printed;
+        EXPECT_EQ(c.read(dir, "ras", printed), c.read_back);
+    }
+}
+
+// Escapes and runs that straddle the blocks the decoder reads the file in.
+TEST(ReadImage, ByteEncodedStreamsAcrossReadBlocks) {
+    const std::size_t block = std::size_t{1} << 20;
+    for (const std::size_t lead : {block - 2, block - 1, block}) {
+        for (const std::string& escape : {byte_string({128, 9, 7}), byte_string({128, 0})}) {
+            const std::string tail = escape.size() == 3 ? std::string(10, '\x07') : "\x80";
+            std::string pixels = std::string(lead, '\x01') + tail + "\x02\x03";
+            if (pixels.size() % 2 != 0) pixels += '\x04';
+            const std::string stream = std::string(lead, '\x01') + escape + pixels.substr(lead + tail.size());
+            SCOPED_TRACE(std::to_string(lead) + " bytes before " + std::to_string(escape.size()));
+            TempDir dir;
+            const int width = static_cast<int>(pixels.size());
+            write_files(dir, "img", {{"ras", raster(width, 1, 8, 2, 0, 0, stream)}});
+            std::string printed;
+            EXPECT_TRUE(read_back<imau1>(dir, "ras", printed) == std::to_string(width) + "x1:" + pixels + "|");
+        }
+    }
+}
+
+// Random images with runs and escapes, with and without maps, read as
+// type 2 give what the same images read as type 1 give, messages included.
+TEST(ReadImage, ByteEncodedRastersReadAsTheirPlainForm) {
+    std::mt19937 random(2026);
+    for (int trial = 0; trial < 120; ++trial) {
+        const int width = 1 + static_cast<int>(random() % 40), height = 1 + static_cast<int>(random() % 6);
+        const int depth = trial % 3 == 2 ? 24 : 8;
+        const std::size_t row = static_cast<std::size_t>(width * depth / 8);
+        std::string rows;
+        while (rows.size() < row * static_cast<std::size_t>(height)) {
+            const char values[] = {'\x80', '\x00', '\x07', static_cast<char>(random())};
+            rows += std::string(1 + random() % (random() % 4 == 0 ? 300 : 3), values[random() % 4]);
+        }
+        rows.resize(row * static_cast<std::size_t>(height));
+        std::string map;
+        if (depth == 8 && trial % 3 == 1)
+            for (int i = 0; i < 48; ++i) map += static_cast<char>(trial % 2 == 0 ? i % 16 : random());
+        const std::string stored = padded_rows(rows, row);
+        const int maptype = map.empty() ? 0 : 1, maplength = static_cast<int>(map.size());
+        const Reader read = depth == 8 ? read_back<imau1> : read_back<imarvb>;
+        // What each form reads back and prints, its folder's name left out.
+        std::string read_as[3], printed_as[3];
+        for (const int type : {1, 2}) {
+            TempDir dir;
+            const std::string data = type == 1 ? stored : byte_encoded(stored);
+            write_files(dir, "img", {{"ras", raster(width, height, depth, type, maptype, maplength, map + data)}});
+            read_as[type] = read(dir, "ras", printed_as[type]);
+            for (std::size_t at; (at = printed_as[type].find(dir.path())) != std::string::npos;)
+                printed_as[type].replace(at, dir.path().size(), "@");
+        }
+        SCOPED_TRACE("trial " + std::to_string(trial) + ": " + std::to_string(width) + "x" + std::to_string(height) +
+                     " depth " + std::to_string(depth));
+        ASSERT_TRUE(read_as[1] == read_as[2]);
+        EXPECT_EQ(printed_as[1], printed_as[2]);
+    }
 }
 
 TEST(ReadLect, ReplyIsSplitAtItsLastDot) {
