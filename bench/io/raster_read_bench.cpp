@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "byte_encoding.hpp"
@@ -24,14 +25,21 @@ void put_be32(std::string& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(v >> shift);
 }
 
-// Writes "<stem>_<image>_<type>.ras" once and returns its stem.
-std::string raster_file(int image, int type) {
-    static const std::string folder = [] {
+// The temporary folder of the files, removed with them at the end.
+struct Folder {
+    std::string path;
+    Folder() {
         char name[] = "/tmp/raster_read_bench.XXXXXX";
         if (::mkdtemp(name) == nullptr) std::abort();
-        return std::string(name);
-    }();
-    const std::string stem = folder + "/img_" + std::to_string(image) + "_" + std::to_string(type);
+        path = name;
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+};
+
+// Writes "<folder>/img_<image>_<type>.ras" once and returns its stem.
+std::string raster_file(int image, int type) {
+    static const Folder folder;
+    const std::string stem = folder.path + "/img_" + std::to_string(image) + "_" + std::to_string(type);
     if (std::FILE* f = std::fopen((stem + ".ras").c_str(), "rb")) {
         std::fclose(f);
         return stem;
