@@ -28,6 +28,10 @@ table=$(cat <<'EOF'
 convert-tool 8-bit raster -> ima | convert-tool big8.ras out8.ima | cp of the raster | cp big8.ras copy.ras |
 convert-tool imw -> imw | convert-tool big16.imw out16.imw | cp of the imw | cp big16.imw copy.imw | cmp big16.imw out16.imw
 
+== byte-encoded rasters (8192 x 8192, raster type 2) | big8.ras big8rle.ras blobs.ima blobsrle.ras
+convert-tool byte-encoded noise -> ima | convert-tool big8rle.ras out8.ima | convert-tool plain raster -> ima | convert-tool big8.ras out8.ima |
+convert-tool byte-encoded blobs -> ima | convert-tool blobsrle.ras out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima |
+
 == label-tool (8192 x 8192, 8-connexity, threshold 128) | blobs.ima adversarial.ima
 label-tool blobs.ima -> .imw ({count} objects) | label-tool blobs.ima 8 128 0 out.imw | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima | count mem 8192x8192
 label-tool blobs.ima -> .ima ({count} objects) | label-tool blobs.ima 8 128 0 out.ima | convert-tool ima->ima | convert-tool blobs.ima out_copy.ima | count mem 8192x8192
@@ -127,6 +131,9 @@ fuzzy-rules-tool symbolic, class | fuzzy-rules-tool 0 rules27_symb.txt 1 0 0 3 a
 fuzzy-rules-tool symbolic, centroid | fuzzy-rules-tool 0 rules27_symb.txt 1 0 1 3 attr_1.ima attr_2.ima attr_3.ima out.imf | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
 fuzzy-rules-tool gradual, class | fuzzy-rules-tool 1 rules27_grad.txt 0 1 4 0 3 attr_1.ima attr_2.ima attr_3.ima out.ima | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
 fuzzy-rules-tool gradual, centroid | fuzzy-rules-tool 1 rules27_grad.txt 0 1 4 1 3 attr_1.ima attr_2.ima attr_3.ima out.imf | convert-tool 1 ima of 3 | convert-tool attr_1.ima out_copy.ima |
+
+== raster reader in memory (8192 x 8192 from the page cache; image 0 noise, 1 blobs; type 1 plain, 2 byte-encoded) |
+raster_read | raster_read_bench --benchmark_format=console | | | micro
 
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro

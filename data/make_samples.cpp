@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_encoding.hpp"
 #include "generators.hpp"
 
 namespace {
@@ -88,24 +89,34 @@ std::string heat_colormap() {
     return text;
 }
 
-// A raster file of depth 8 (with an optional 768-byte map) or 24.
+// A raster file of depth 8 (with an optional 768-byte map) or 24; of
+// raster type 2, its padded rows byte-encoded as one stream.
 void save_raster(const std::string& path, int nc, int nr, int depth, int type, const Bytes& map, const Bytes& rows) {
+    const std::size_t row = static_cast<std::size_t>(nc) * static_cast<std::size_t>(depth / 8);
+    Bytes data;
+    data.reserve((row + 1) * static_cast<std::size_t>(nr));
+    for (int y = 0; y < nr; ++y) {
+        const auto first = rows.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * row);
+        data.insert(data.end(), first, first + static_cast<std::ptrdiff_t>(row));
+        if (row & 1u) data.push_back(0);
+    }
+    if (type == 2) {
+        Bytes encoded;
+        encoded.reserve(data.size() + data.size() / 64);
+        testing_support::append_byte_encoded(encoded, data.data(), data.size());
+        data.swap(encoded);
+    }
     Bytes out;
-    const std::uint32_t row = static_cast<std::uint32_t>(nc * depth / 8);
     put_be32(out, 0x59a66a95);
     put_be32(out, static_cast<std::uint32_t>(nc));
     put_be32(out, static_cast<std::uint32_t>(nr));
     put_be32(out, static_cast<std::uint32_t>(depth));
-    put_be32(out, (row + (row & 1u)) * static_cast<std::uint32_t>(nr));
+    put_be32(out, static_cast<std::uint32_t>(data.size()));
     put_be32(out, static_cast<std::uint32_t>(type));
     put_be32(out, map.empty() ? 0 : 1);
     put_be32(out, static_cast<std::uint32_t>(map.size()));
     out.insert(out.end(), map.begin(), map.end());
-    for (int y = 0; y < nr; ++y) {
-        out.insert(out.end(), rows.begin() + static_cast<std::ptrdiff_t>(y) * row,
-                   rows.begin() + static_cast<std::ptrdiff_t>(y + 1) * row);
-        if (row & 1u) out.push_back(0);
-    }
+    out.insert(out.end(), data.begin(), data.end());
     save(path, out);
 }
 
@@ -145,6 +156,14 @@ void demo_samples(const std::string& dir) {
     }
     save_text(dir + "/palette.3lt", lut);
     announce(dir + "/palette.ima", "8-bit raw image with a colour table (.3lt)");
+
+    // The same pixels as a byte-encoded raster (type 2) with a grey ramp as
+    // its colour map, as the usual command-line converters write a grey image.
+    Bytes ramp;
+    for (int plane = 0; plane < 3; ++plane)
+        for (int i = 0; i < 256; ++i) ramp.push_back(static_cast<unsigned char>(i));
+    save_raster(dir + "/gradient_rle.ras", nc, nr, 8, 2, ramp, grey);
+    announce(dir + "/gradient_rle.ras", "the same pixels as a byte-encoded raster (type 2) with a grey map");
 
     // An odd width, so that raster rows carry a padding byte.
     const int onc = 101, onr = 64;
@@ -259,6 +278,9 @@ void bench_samples(const std::string& dir) {
     gen::Lcg rng(12345);
     const Bytes noise = gen::noise_bytes(rng, static_cast<std::size_t>(n) * n);
     save_raster(dir + "/big8.ras", n, n, 8, 1, {}, noise);
+    // The same noise byte-encoded (type 2: about one escape in 256 bytes,
+    // few runs), and the blobs byte-encoded (short runs everywhere).
+    save_raster(dir + "/big8rle.ras", n, n, 8, 2, {}, noise);
     // 16-bit values whose two bytes differ, so that a reader that swaps or
     // drops a byte is caught by the round trip.
     Bytes w(noise.size() * 2);
@@ -269,6 +291,7 @@ void bench_samples(const std::string& dir) {
     save_raw(dir + "/big16", "imw", n, n, w);
     const Bytes blobs = gen::blobs_image(rng, n, 160);
     save_raw(dir + "/blobs", "ima", n, n, blobs);
+    save_raster(dir + "/blobsrle.ras", n, n, 8, 2, {}, blobs);
     save_raw(dir + "/blobs_mask", "ima", n, n, gen::binary(blobs, 128));
     save_raw(dir + "/adversarial", "ima", n, n, gen::adversarial_image(n));
     save_volume(dir + "/vol256.vol", 256, 256, 256, gen::phantom_volume(256, 256, 256, 11, 60));
@@ -323,7 +346,7 @@ void bench_samples(const std::string& dir) {
     for (int a = 0; a < 3; ++a) save_raw(dir + "/fcm_" + std::to_string(a + 1), "ima", 2048, 2048, fcm[a]);
     save_text(dir + "/rules27_symb.txt", gen::rule_base27(false));
     save_text(dir + "/rules27_grad.txt", gen::rule_base27(true));
-    std::printf("make-samples: wrote big8.ras, big16.imw, blobs.ima, blobs_mask.ima, adversarial.ima, colour8192.ras "
+    std::printf("make-samples: wrote big8.ras, big8rle.ras, big16.imw, blobs.ima, blobsrle.ras, blobs_mask.ima, adversarial.ima, colour8192.ras "
                 "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
                 "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima and fcm_1..3.ima (2048 x 2048), rules27_symb.txt and rules27_grad.txt into %s\n",
                 dir.c_str());
