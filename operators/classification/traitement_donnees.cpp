@@ -90,21 +90,48 @@ void write_groups(std::FILE* groups, const float* xs, const float* ys, const std
         std::fprintf(groups, "%f %f \n", static_cast<double>(xs[p]), static_cast<double>(ys[p]));
 }
 
-// Marks a cell unless it is marked already; returns whether it was new.
-bool mark(std::unordered_map<Cell, int, CellHash>& marks, Cell c, int value) { return marks.emplace(c, value).second; }
+// Most cells the outline of one group may draw: a few tens of
+// milliseconds, and rows of 8 bytes each.
+constexpr double kMaxTrace = 1 << 24;
 
 // The outline area: the ring's cells numbered in ring order, consecutive
 // numbered cells that are not neighbours joined by a line of cells, then
 // per row of marked cells its width from the leftmost to the rightmost.
+// Only each row's extreme marked cells matter, kept in a table of rows.
 long long outline_area(const float* xs, const float* ys, int n, const Grid& grid) {
     const std::vector<gradual_rules::Point> ring = gradual_rules::contour_extraction(xs, ys, 0, n);
-    std::unordered_map<Cell, int, CellHash> marks;
+    std::unordered_set<Cell, CellHash> marked;
     std::vector<Cell> numbered;
     for (const gradual_rules::Point& v : ring) {
         const Cell c = grid.cell(static_cast<float>(v.x), static_cast<float>(v.y));
-        if (mark(marks, c, static_cast<int>(numbered.size()) + 1)) numbered.push_back(c);
+        if (marked.insert(c).second) numbered.push_back(c);
     }
     const std::size_t last = numbered.size();
+    // The lines cross the grid between ring vertices in any order: their
+    // length follows the extent of the values over their smallest spacing,
+    // which real values written to six decimals can make astronomical.
+    double steps = 0, top = 0, right = 0;
+    for (std::size_t s = 0; s < last; ++s) {
+        const Cell a = numbered[s], b = numbered[(s + 1) % last];
+        steps += std::max(std::fabs(b.ix - a.ix), std::fabs(b.iy - a.iy));
+        top = std::max(top, a.iy);
+        right = std::max(right, a.ix);
+    }
+    if (steps > kMaxTrace || top > kMaxTrace || right > kMaxTrace)
+        fw::fail(1,
+                 "ERREUR traitement_donnees : le contour d'un groupe de %d points demande le trace de %.0f cellules "
+                 "(au plus %.0f) : ses valeurs sont trop proches devant leur etendue (cellules de %g x %g)\n",
+                 n, std::max(steps, std::max(top, right)), kMaxTrace, grid.tx, grid.ty);
+    // Rows -1 ... top + 1 (a line's rounding may step one row out).
+    std::vector<std::pair<int, int>> rows(static_cast<std::size_t>(top) + 3, {INT_MAX, INT_MIN});
+    auto mark = [&rows](double ix, double iy) {
+        const double r = iy + 1;
+        if (r < 0 || r >= static_cast<double>(rows.size())) return;  // never: lines stay within their ends' rows
+        auto& row = rows[static_cast<std::size_t>(r)];
+        row.first = std::min(row.first, static_cast<int>(ix));
+        row.second = std::max(row.second, static_cast<int>(ix));
+    };
+    for (const Cell& c : numbered) mark(c.ix, c.iy);
     for (std::size_t s = 0; s < last; ++s) {
         const Cell a = numbered[s], b = numbered[(s + 1) % last];
         const double dx = b.ix - a.ix, dy = b.iy - a.iy;
@@ -113,22 +140,15 @@ long long outline_area(const float* xs, const float* ys, int n, const Grid& grid
         const double intercept = a.iy - m * a.ix;
         if (std::fabs(dx) > std::fabs(dy)) {
             for (double j = std::min(a.ix, b.ix) + 1; j < std::max(a.ix, b.ix); ++j)
-                mark(marks, {j, std::floor(m * j + intercept)}, -1);
+                mark(j, std::floor(m * j + intercept));
         } else {
             for (double k = std::min(a.iy, b.iy) + 1; k < std::max(a.iy, b.iy); ++k)
-                mark(marks, {std::floor((k - intercept) / m), k}, -1);
-        }
-    }
-    std::unordered_map<double, std::pair<double, double>> rows;
-    for (const auto& [c, value] : marks) {
-        const auto [row, added] = rows.emplace(c.iy + 0.0, std::make_pair(c.ix, c.ix));
-        if (!added) {
-            row->second.first = std::min(row->second.first, c.ix);
-            row->second.second = std::max(row->second.second, c.ix);
+                mark(std::floor((k - intercept) / m), k);
         }
     }
     long long area = 0;
-    for (const auto& [iy, span] : rows) area += static_cast<long long>(span.second - span.first + 1);
+    for (const auto& [lo, hi] : rows)
+        if (lo <= hi) area += static_cast<long long>(hi) - lo + 1;
     return area;
 }
 
@@ -203,17 +223,23 @@ int competitive_agglomeration(float* xs, float* ys, int n, const Traces& traces)
         bool moved = false;
         for (int p = 0; p < n; ++p) {
             const int current = label[p];
-            auto distance = [&](int k) {
+            // Euclidean distances compared as the square roots they are;
+            // a square that is not smaller cannot give a smaller root, so
+            // the root is taken only for a smaller square.
+            auto square = [&](int k) {
                 const double dx = xs[p] - cx[k], dy = ys[p] - cy[k];
-                return std::sqrt(dx * dx + dy * dy);
+                return dx * dx + dy * dy;
             };
             int best = current;
-            double best_d = distance(current);
+            double best_square = square(current), best_d = std::sqrt(best_square);
             for (int k = 0; k < k0; ++k) {
                 if (!alive[k]) continue;
-                const double d = distance(k);
+                const double sq = square(k);
+                if (sq >= best_square) continue;
+                const double d = std::sqrt(sq);
                 if (d < best_d) {
                     best_d = d;
+                    best_square = sq;
                     best = k;
                 }
             }
@@ -257,25 +283,53 @@ int competitive_agglomeration(float* xs, float* ys, int n, const Traces& traces)
         }
     // Agglomeration: close points of two clusters, the smaller cluster's
     // point joining the other. Each move raises the sum of the squared
-    // counts, so the passes end.
+    // counts, so the passes end. The pairs (p, q > p) are taken in order; a
+    // block of q is first screened, in a loop that vectorises, with the
+    // bounds of p's cluster (min(s_A, s_B) <= s_A) in single precision with
+    // a margin above the rounding, which never drops a pair the exact test
+    // accepts.
+    constexpr int kBlock = 256;
+    int near[kBlock];
     for (bool changed = true; changed;) {
         changed = false;
         for (int p = 0; p + 1 < n; ++p) {
             const double x = xs[p], y = ys[p];
-            for (int q = p + 1; q < n; ++q) {
-                const int a = label[p], b = label[q];
-                if (a == b) continue;
-                if (!(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b])) continue;
-                if (count[a] > count[b]) {
-                    label[q] = a;
-                    ++count[a];
-                    --count[b];
-                } else {
+            const float xf = xs[p], yf = ys[p];
+            int a = label[p];
+            float bx = static_cast<float>(1.5 * sx[a] * 1.000001), by = static_cast<float>(1.5 * sy[a] * 1.000001);
+            for (int base = p + 1; base < n;) {
+                const int end = std::min(n, base + kBlock);
+                int any = 0;
+                for (int q = base; q < end; ++q) {
+                    const int v =
+                        static_cast<int>((label[q] != a) & (std::fabs(xf - xs[q]) < bx) & (std::fabs(yf - ys[q]) < by));
+                    near[q - base] = v;
+                    any |= v;
+                }
+                int next = end;
+                for (int q = base; any != 0 && q < end; ++q) {
+                    if (near[q - base] == 0) continue;
+                    const int b = label[q];
+                    if (!(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b])) continue;
+                    changed = true;
+                    if (count[a] > count[b]) {
+                        label[q] = a;
+                        ++count[a];
+                        --count[b];
+                        continue;
+                    }
                     label[p] = b;
                     ++count[b];
                     --count[a];
+                    // p's cluster changed: the q after this one are screened
+                    // again with its bounds.
+                    a = b;
+                    bx = static_cast<float>(1.5 * sx[a] * 1.000001);
+                    by = static_cast<float>(1.5 * sy[a] * 1.000001);
+                    next = q + 1;
+                    break;
                 }
-                changed = true;
+                base = next;
             }
         }
     }
