@@ -21,6 +21,14 @@ double dmin(const float* v, int count);
 // The side of a grid cell: 3 x dmin, or 0.003 when dmin is 0.
 double cell_size(const float* v, int count);
 
+// The agglomeration step: while a pass over the pairs (p, q > p) in order
+// changes something, a point p of cluster A and a point q of cluster B
+// closer than 1.5 x min(s_A, s_B) in x and in y (sx, sy: the clusters'
+// spacings) put the point of the smaller cluster into the other (q joins A
+// when A is strictly larger, otherwise p joins B), counts following.
+void agglomerate(const float* xs, const float* ys, int n, const std::vector<double>& sx, const std::vector<double>& sy,
+                 std::vector<int>& label, std::vector<int>& count);
+
 // Competitive agglomeration of the n >= 1 points: clusters as contiguous
 // ranges (stable), the points and their clusters appended to the compet
 // trace, the number of clusters to the groups trace, then, with several

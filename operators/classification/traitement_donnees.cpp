@@ -193,6 +193,69 @@ void convex_verif(float* xs, float* ys, int n, std::FILE* groups) {
     write_groups(groups, xs, ys, reorder(xs, ys, n, quadrant, 4));
 }
 
+void agglomerate(const float* xs, const float* ys, int n, const std::vector<double>& sx, const std::vector<double>& sy,
+                 std::vector<int>& label, std::vector<int>& count) {
+    const int k0 = static_cast<int>(sx.size());
+    std::vector<double> wx(static_cast<std::size_t>(k0 * k0)), wy(static_cast<std::size_t>(k0 * k0));
+    for (int a = 0; a < k0; ++a)
+        for (int b = 0; b < k0; ++b) {
+            wx[a * k0 + b] = 1.5 * std::min(sx[a], sx[b]);
+            wy[a * k0 + b] = 1.5 * std::min(sy[a], sy[b]);
+        }
+    // Agglomeration: close points of two clusters, the smaller cluster's
+    // point joining the other. Each move raises the sum of the squared
+    // counts, so the passes end. The pairs (p, q > p) are taken in order; a
+    // block of q is first screened, in a loop that vectorises, with the
+    // bounds of p's cluster (min(s_A, s_B) <= s_A) in single precision with
+    // a margin above the rounding, which never drops a pair the exact test
+    // accepts.
+    constexpr int kBlock = 256;
+    int near[kBlock];
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int p = 0; p + 1 < n; ++p) {
+            const double x = xs[p], y = ys[p];
+            const float xf = xs[p], yf = ys[p];
+            int a = label[p];
+            float bx = static_cast<float>(1.5 * sx[a] * 1.000001), by = static_cast<float>(1.5 * sy[a] * 1.000001);
+            for (int base = p + 1; base < n;) {
+                const int end = std::min(n, base + kBlock);
+                int any = 0;
+                for (int q = base; q < end; ++q) {
+                    const int v =
+                        static_cast<int>((label[q] != a) & (std::fabs(xf - xs[q]) < bx) & (std::fabs(yf - ys[q]) < by));
+                    near[q - base] = v;
+                    any |= v;
+                }
+                int next = end;
+                for (int q = base; any != 0 && q < end; ++q) {
+                    if (near[q - base] == 0) continue;
+                    const int b = label[q];
+                    if (!(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b])) continue;
+                    changed = true;
+                    if (count[a] > count[b]) {
+                        label[q] = a;
+                        ++count[a];
+                        --count[b];
+                        continue;
+                    }
+                    label[p] = b;
+                    ++count[b];
+                    --count[a];
+                    // p's cluster changed: the q after this one are screened
+                    // again with its bounds.
+                    a = b;
+                    bx = static_cast<float>(1.5 * sx[a] * 1.000001);
+                    by = static_cast<float>(1.5 * sy[a] * 1.000001);
+                    next = q + 1;
+                    break;
+                }
+                base = next;
+            }
+        }
+    }
+}
+
 int competitive_agglomeration(float* xs, float* ys, int n, const Traces& traces) {
     const int k0 = std::min(10, std::max(2, n / 10)), chunk = n / k0;
     std::vector<int> label(static_cast<std::size_t>(n)), count(static_cast<std::size_t>(k0), 0);
@@ -270,69 +333,12 @@ int competitive_agglomeration(float* xs, float* ys, int n, const Traces& traces)
         sx[label[p]] += dx;
         sy[label[p]] += dy;
     }
-    std::vector<double> wx(static_cast<std::size_t>(k0 * k0)), wy(static_cast<std::size_t>(k0 * k0));
     for (int a = 0; a < k0; ++a)
         if (count[a] > 0) {
             sx[a] /= count[a];
             sy[a] /= count[a];
         }
-    for (int a = 0; a < k0; ++a)
-        for (int b = 0; b < k0; ++b) {
-            wx[a * k0 + b] = 1.5 * std::min(sx[a], sx[b]);
-            wy[a * k0 + b] = 1.5 * std::min(sy[a], sy[b]);
-        }
-    // Agglomeration: close points of two clusters, the smaller cluster's
-    // point joining the other. Each move raises the sum of the squared
-    // counts, so the passes end. The pairs (p, q > p) are taken in order; a
-    // block of q is first screened, in a loop that vectorises, with the
-    // bounds of p's cluster (min(s_A, s_B) <= s_A) in single precision with
-    // a margin above the rounding, which never drops a pair the exact test
-    // accepts.
-    constexpr int kBlock = 256;
-    int near[kBlock];
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int p = 0; p + 1 < n; ++p) {
-            const double x = xs[p], y = ys[p];
-            const float xf = xs[p], yf = ys[p];
-            int a = label[p];
-            float bx = static_cast<float>(1.5 * sx[a] * 1.000001), by = static_cast<float>(1.5 * sy[a] * 1.000001);
-            for (int base = p + 1; base < n;) {
-                const int end = std::min(n, base + kBlock);
-                int any = 0;
-                for (int q = base; q < end; ++q) {
-                    const int v =
-                        static_cast<int>((label[q] != a) & (std::fabs(xf - xs[q]) < bx) & (std::fabs(yf - ys[q]) < by));
-                    near[q - base] = v;
-                    any |= v;
-                }
-                int next = end;
-                for (int q = base; any != 0 && q < end; ++q) {
-                    if (near[q - base] == 0) continue;
-                    const int b = label[q];
-                    if (!(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b])) continue;
-                    changed = true;
-                    if (count[a] > count[b]) {
-                        label[q] = a;
-                        ++count[a];
-                        --count[b];
-                        continue;
-                    }
-                    label[p] = b;
-                    ++count[b];
-                    --count[a];
-                    // p's cluster changed: the q after this one are screened
-                    // again with its bounds.
-                    a = b;
-                    bx = static_cast<float>(1.5 * sx[a] * 1.000001);
-                    by = static_cast<float>(1.5 * sy[a] * 1.000001);
-                    next = q + 1;
-                    break;
-                }
-                base = next;
-            }
-        }
-    }
+    agglomerate(xs, ys, n, sx, sy, label, count);
     std::vector<int> number(static_cast<std::size_t>(k0), -1);
     int clusters = 0;
     for (int k = 0; k < k0; ++k)

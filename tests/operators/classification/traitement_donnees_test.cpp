@@ -16,6 +16,7 @@
 
 #include "preprocessing.hpp"
 #include "support.hpp"
+#include "sweep.hpp"
 
 namespace {
 
@@ -63,6 +64,65 @@ TEST(Preprocessing, SmallestSpacingAgainstEveryPair) {
     }
 }
 
+// Random points on a small lattice in random clusters with random
+// spacings, for the agglomeration step.
+struct Clusters {
+    std::vector<float> x, y;
+    std::vector<double> sx, sy;
+    std::vector<int> label;
+    std::string describe() const {
+        return std::to_string(x.size()) + " points, " + std::to_string(sx.size()) + " clusters";
+    }
+    std::string where(std::size_t i) const { return i < x.size() ? "label of point " + std::to_string(i) : "a count"; }
+};
+
+// Labels, then counts, after the step.
+std::vector<int> agglomerated(const Clusters& c, bool plain) {
+    std::vector<int> label = c.label, count(c.sx.size(), 0);
+    for (const int l : label) ++count[l];
+    const int n = static_cast<int>(c.x.size());
+    if (!plain) preprocessing::agglomerate(c.x.data(), c.y.data(), n, c.sx, c.sy, label, count);
+    for (bool changed = plain; changed;) {
+        changed = false;
+        for (int p = 0; p + 1 < n; ++p)
+            for (int q = p + 1; q < n; ++q) {
+                const int a = label[p], b = label[q];
+                if (a == b || !(std::fabs(double(c.x[p]) - c.x[q]) < 1.5 * std::min(c.sx[a], c.sx[b])) ||
+                    !(std::fabs(double(c.y[p]) - c.y[q]) < 1.5 * std::min(c.sy[a], c.sy[b])))
+                    continue;
+                const int from = count[a] > count[b] ? q : p, to = count[a] > count[b] ? a : b;
+                --count[label[from]];
+                ++count[to];
+                label[from] = to;
+                changed = true;
+            }
+    }
+    label.insert(label.end(), count.begin(), count.end());
+    return label;
+}
+
+TEST(Preprocessing, AgglomerationStepAgainstEveryPairInOrder) {
+    testing_support::reference_sweep(
+        21, 300,
+        [](std::mt19937& random, int trial) {
+            std::uniform_int_distribution<int> clusters(1, 10), coordinate(0, 40), spacing(0, 8);
+            Clusters c;
+            const int k0 = clusters(random), n = 1 + trial % 3 * 150 + trial % 37;
+            for (int k = 0; k < k0; ++k) {
+                c.sx.push_back(spacing(random) * 0.5);
+                c.sy.push_back(spacing(random) * 0.5);
+            }
+            for (int p = 0; p < n; ++p) {
+                c.x.push_back(static_cast<float>(coordinate(random)) * 0.1f);
+                c.y.push_back(static_cast<float>(coordinate(random)) * 0.1f);
+                c.label.push_back(std::uniform_int_distribution<int>(0, k0 - 1)(random));
+            }
+            return c;
+        },
+        [](const Clusters& c) { return agglomerated(c, false); },
+        [](const Clusters& c) { return agglomerated(c, true); });
+}
+
 struct Verified {
     const char* name;
     std::vector<float> x, y;
@@ -83,6 +143,15 @@ TEST(Preprocessing, ConvexVerification) {
         // outline.
         {"one x", {2, 2, 2, 2}, {0, 1, 2, 3}, "1\n4 \n" + listed({2, 2, 2, 2}, {0, 1, 2, 3})},
     };
+    // Values 1e-7 apart over a range of 100: the outline would cross 10^9
+    // cells of the verification grid.
+    std::vector<float> fine_x = {0, 1e-7f, 100, 50}, fine_y = {0, 50, 100, 1e-7f};
+    EXPECT_TRUE(testing_support::ended_saying(
+        testing_support::run_captured([&] {
+            std::FILE* sink = std::fopen("/dev/null", "w");
+            preprocessing::convex_verif(fine_x.data(), fine_y.data(), 4, sink);
+        }),
+        1, "ERREUR traitement_donnees : le contour d'un groupe de 4 points demande le trace de"));
     for (const Verified& row : rows) {
         std::vector<float> x = row.x, y = row.y;
         EXPECT_EQ(written([&](std::FILE* f) {
