@@ -10,6 +10,8 @@
 
 #include "traitement_donnees.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -538,6 +540,17 @@ int traitement_donnees_calc(learning_set* set, traitement_donnees_t* desc) {
     traces.compet = create("compet_agg.txt", "Error in opening the text file for the unsupervised clustering\n");
     traces.groups = create(kGroupsTrace, "Impossible to open the learning_set_processing.txt file\n");
     std::FILE* out = create(desc->fichier_traite, kOpenFailure);
+    // The processed set is written while the traces are read back: it
+    // must be a file of its own.
+    for (std::FILE* trace : {traces.clean, traces.compet, traces.groups}) {
+        struct stat a, b;
+        if (fstat(fileno(out), &a) == 0 && fstat(fileno(trace), &b) == 0 && a.st_dev == b.st_dev &&
+            a.st_ino == b.st_ino)
+            fw::fail(1,
+                     "ERREUR traitement_donnees : le fichier traite %s est un des fichiers de trace (learn_clean.data, "
+                     "compet_agg.txt, learning_set_processing.txt)\n",
+                     desc->fichier_traite);
+    }
     std::fprintf(traces.groups, "%d\n", desc->nb_classes);
     const std::vector<int> sizes(desc->pts_par_classe, desc->pts_par_classe + desc->nb_classes);
     const data_input& in = set->input;

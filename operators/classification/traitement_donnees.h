@@ -72,7 +72,11 @@ int traitement_donnees_init(traitement_donnees_t* desc, learning_set* set);
  * "Impossible to open the learning_set_processing.txt file\n" or, when it
  * cannot be read back, "Impossible to open the learning_set.processing.txt
  * file for reading \n"; the processed learning set with "ERREUR: impossible
- * d'ouvrir le fichier %s\n". Returns 0. */
+ * d'ouvrir le fichier %s\n", or, when it is one of the trace files, with
+ * "ERREUR traitement_donnees : le fichier traite %s est un des fichiers de
+ * trace (...)". An outline too fine for the verification grid (more than
+ * 2^24 cells to draw, values very close together over a wide range) ends
+ * the process with a line saying so (status 1). Returns 0. */
 int traitement_donnees_calc(learning_set* set, traitement_donnees_t* desc);
 
 /* Releases the class sizes and the learning set. Returns 0. */

@@ -93,6 +93,8 @@ TEST_F(LearningSetCleaningTool, Refusals) {
                    "attendus)\n",
                    none);
     expect_refused({"two.txt", "0"}, 1, "(entier de 1 a 2147483647)", none);
+    expect_refused({"two.txt", "2", "5", "13", "2", "./compet_agg.txt"}, 1,
+                   "ERREUR traitement_donnees : le fichier traite ./compet_agg.txt est un des fichiers de trace");
     expect_refused({"two.txt", "2", "5", "13", "2", "nowhere/g.txt"}, 1,
                    "ERREUR: impossible d'ouvrir le fichier nowhere/g.txt\n");
 }
