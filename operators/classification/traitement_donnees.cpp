@@ -61,6 +61,15 @@ Grid grid_of(const float* xs, const float* ys, int n) {
     return {*std::min_element(xs, xs + n), *std::min_element(ys, ys + n), cell_size(xs, n), cell_size(ys, n)};
 }
 
+// Number of bits set, inline (the builtin is a library call without the
+// popcnt instruction).
+inline int bits_set(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555ull);
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((v * 0x0101010101010101ull) >> 56);
+}
+
 // Points reordered stably by key (0 ... keys - 1); returns the counts.
 std::vector<int> reorder(float* xs, float* ys, int n, const std::vector<int>& key, int keys) {
     std::vector<int> count(static_cast<std::size_t>(keys), 0), at(static_cast<std::size_t>(keys), 0);
@@ -206,53 +215,83 @@ void agglomerate(const float* xs, const float* ys, int n, const std::vector<doub
         }
     // Agglomeration: close points of two clusters, the smaller cluster's
     // point joining the other. Each move raises the sum of the squared
-    // counts, so the passes end. The pairs (p, q > p) are taken in order; a
-    // block of q is first screened, in a loop that vectorises, with the
-    // bounds of p's cluster (min(s_A, s_B) <= s_A) in single precision with
-    // a margin above the rounding, which never drops a pair the exact test
-    // accepts.
-    constexpr int kBlock = 256;
-    int near[kBlock];
+    // counts, so the passes end. The pairs (p, q > p) are taken in order,
+    // 64 q at a time: a bit set per cluster gives the q of other clusters
+    // than p's (none, once most points have joined one cluster), and a q is
+    // first screened with the bounds of p's cluster (min(s_A, s_B) <= s_A)
+    // in single precision with a margin above the rounding, which never
+    // drops a pair the exact test accepts. Words with many candidates are
+    // screened in a loop that vectorises.
+    const int words = (n + 63) / 64;
+    std::vector<std::uint64_t> members(static_cast<std::size_t>(k0) * static_cast<std::size_t>(words), 0);
+    auto bit = [&](int cluster, int point) -> std::uint64_t& {
+        return members[static_cast<std::size_t>(cluster) * static_cast<std::size_t>(words) +
+                       static_cast<std::size_t>(point >> 6)];
+    };
+    for (int p = 0; p < n; ++p) bit(label[p], p) |= std::uint64_t{1} << (p & 63);
+    auto move = [&](int point, int from, int to) {
+        bit(from, point) &= ~(std::uint64_t{1} << (point & 63));
+        bit(to, point) |= std::uint64_t{1} << (point & 63);
+        label[point] = to;
+        --count[from];
+        ++count[to];
+    };
+    int near[64];
     for (bool changed = true; changed;) {
         changed = false;
         for (int p = 0; p + 1 < n; ++p) {
             const double x = xs[p], y = ys[p];
             const float xf = xs[p], yf = ys[p];
             int a = label[p];
-            float bx = static_cast<float>(1.5 * sx[a] * 1.000001), by = static_cast<float>(1.5 * sy[a] * 1.000001);
-            for (int base = p + 1; base < n;) {
-                const int end = std::min(n, base + kBlock);
-                int any = 0;
-                for (int q = base; q < end; ++q) {
-                    const int v =
-                        static_cast<int>((label[q] != a) & (std::fabs(xf - xs[q]) < bx) & (std::fabs(yf - ys[q]) < by));
-                    near[q - base] = v;
-                    any |= v;
+            float bx = 0, by = 0;
+            auto bounds = [&] {
+                bx = static_cast<float>(1.5 * sx[a] * 1.000001);
+                by = static_cast<float>(1.5 * sy[a] * 1.000001);
+            };
+            bounds();
+            // The pair (p, q); true when p has moved to q's cluster.
+            auto pair = [&](int q) {
+                const int b = label[q];
+                if (a == b || !(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b]))
+                    return false;
+                changed = true;
+                if (count[a] > count[b]) {
+                    move(q, b, a);
+                    return false;
                 }
-                int next = end;
-                for (int q = base; any != 0 && q < end; ++q) {
-                    if (near[q - base] == 0) continue;
-                    const int b = label[q];
-                    if (!(std::fabs(x - xs[q]) < wx[a * k0 + b] && std::fabs(y - ys[q]) < wy[a * k0 + b])) continue;
-                    changed = true;
-                    if (count[a] > count[b]) {
-                        label[q] = a;
-                        ++count[a];
-                        --count[b];
-                        continue;
+                move(p, a, b);
+                a = b;
+                bounds();
+                return true;
+            };
+            for (int q = p + 1; q < n;) {
+                const int base = q & ~63, end = std::min(n, base + 64);
+                std::uint64_t others = ~bit(a, q) & (~std::uint64_t{0} << (q - base));
+                if (end - base < 64) others &= (std::uint64_t{1} << (end - base)) - 1;
+                int resume = end;
+                if (bits_set(others) <= 16) {
+                    for (; others != 0; others &= others - 1) {
+                        const int i = base + __builtin_ctzll(others);
+                        if (std::fabs(xf - xs[i]) < bx && std::fabs(yf - ys[i]) < by && pair(i)) {
+                            resume = i + 1;
+                            break;
+                        }
                     }
-                    label[p] = b;
-                    ++count[b];
-                    --count[a];
-                    // p's cluster changed: the q after this one are screened
-                    // again with its bounds.
-                    a = b;
-                    bx = static_cast<float>(1.5 * sx[a] * 1.000001);
-                    by = static_cast<float>(1.5 * sy[a] * 1.000001);
-                    next = q + 1;
-                    break;
+                } else {
+                    int any = 0;
+                    for (int i = q; i < end; ++i) {
+                        const int v = static_cast<int>((label[i] != a) & (std::fabs(xf - xs[i]) < bx) &
+                                                       (std::fabs(yf - ys[i]) < by));
+                        near[i - base] = v;
+                        any |= v;
+                    }
+                    for (int i = q; any != 0 && i < end; ++i)
+                        if (near[i - base] != 0 && pair(i)) {
+                            resume = i + 1;
+                            break;
+                        }
                 }
-                base = next;
+                q = resume;
             }
         }
     }
