@@ -2,11 +2,13 @@
 // competitive agglomeration and convex verification of every class in the
 // plane of every pair of attributes.
 //
-// Grids are sparse (hash tables of the occupied or marked cells): their
-// extent follows the smallest spacing between values, which can make a
-// dense grid of a class far larger than its points. Repeated points are
-// found through a hash table instead of a search of the kept points, and
-// the smallest spacing through a sort instead of every pair.
+// The grids of the sparse-cell filter and of the verification follow the
+// smallest spacing between values, which can make a dense grid far larger
+// than the points: occupied cells are kept in hash tables, and the outline
+// area only needs each row's extreme marked cells. Repeated points are
+// found through a hash table instead of a search of the kept points, the
+// smallest spacing through a sort instead of every pair, and the
+// agglomeration skips the points of p's own cluster through bit sets.
 
 #include "traitement_donnees.h"
 
