@@ -135,6 +135,11 @@ fuzzy-rules-tool gradual, centroid | fuzzy-rules-tool 1 rules27_grad.txt 0 1 4 1
 == raster reader in memory (8192 x 8192 from the page cache; image 0 noise, 1 blobs; type 1 plain, 2 byte-encoded) |
 raster_read | raster_read_bench --benchmark_format=console | | | micro
 
+== rules learning and learning-set preprocessing (100 000 learning points, 3 attributes, 4 classes) | learn100k.txt
+rules-learning-tool raw points | rules-learning-tool learn100k.txt 0 out_corners.txt out_rules.txt 3 4 25000 25000 25000 25000 | read the points (wc -w) | wc -w learn100k.txt |
+learning-set-cleaning-tool | learning-set-cleaning-tool learn100k.txt 4 25000 25000 25000 25000 3 groups100k.txt | read the points (wc -w) | wc -w learn100k.txt |
+rules-learning-tool grouped points | rules-learning-tool groups100k.txt 1 out_corners_g.txt out_rules_g.txt 3 | read the points (wc -w) | wc -w learn100k.txt |
+
 == labelling core in memory (4096 x 4096; image 0 blobs, 1 bridged combs, 2 one-pixel stripes) |
 labelling | labelcc_bench --benchmark_format=console | | | micro
 
@@ -174,13 +179,15 @@ gradient_organisation | gradient_organisation_bench --benchmark_format=console |
 contourRSO | contourRSO_bench --benchmark_format=console | | | micro
 vector | vector_bench --benchmark_format=console | | | micro
 
-== classification in memory (fuzzy c-means and the 3x3 defuzzification on 3 x 2048 x 2048, 4 classes; ring map 3 x 512 x 512 samples, 5 epochs; confusion 256^3 volumes and a 4096 x 4096 plane; fuzzy rules 3 x 2048 x 2048, 27 rules; Choquet per criteria vector) |
+== classification in memory (fuzzy c-means and the 3x3 defuzzification on 3 x 2048 x 2048, 4 classes; ring map 3 x 512 x 512 samples, 5 epochs; confusion 256^3 volumes and a 4096 x 4096 plane; fuzzy rules 3 x 2048 x 2048, 27 rules; Choquet per criteria vector; rules learning and preprocessing on 100 000 points) |
 fuzzy_c_means | fuzzy_c_means_bench --benchmark_format=console | | | micro
 defuzzyfication | defuzzyfication_bench --benchmark_format=console | | | micro
 csom | csom_bench --benchmark_format=console | | | micro
 confusion_matrix | confusion_matrix_bench --benchmark_format=console | | | micro
 ff_symb | ff_symb_bench --benchmark_format=console | | | micro
 choquet_interaction | choquet_interaction_bench --benchmark_format=console | | | micro
+learning_gradual_rules | learning_gradual_rules_bench --benchmark_format=console | | | micro
+traitement_donnees | traitement_donnees_bench --benchmark_format=console | | | micro
 EOF
 )
 
@@ -285,4 +292,4 @@ while IFS= read -r -u 3 line; do
     awk -v k="$kib" -v px="$mem" 'BEGIN { split(px, d, "x"); printf "  %-44s %7.1f MiB   %.2f bytes per pixel above 16 MiB (limit 4.5)\n", "  peak memory", k / 1024, (k * 1024 - 16 * 1048576) / (d[1] * d[2]) }'
   fi
 done 3<<<"$table"
-rm -f copy.* out*.* attr.txt vol.txt nonZeros.dump WEIGHTS.TXT
+rm -f copy.* out*.* attr.txt vol.txt nonZeros.dump WEIGHTS.TXT groups100k.txt learn_clean.data compet_agg.txt learning_set_processing.txt

@@ -344,11 +344,26 @@ void bench_samples(const std::string& dir) {
     gen::Lcg fcm_rng(4242);
     const auto fcm = gen::cluster_attributes(fcm_rng, 2048, 4);
     for (int a = 0; a < 3; ++a) save_raw(dir + "/fcm_" + std::to_string(a + 1), "ima", 2048, 2048, fcm[a]);
+    // 100 000 learning points of 3 attributes in 4 classes, as
+    // learning-set-tool writes them (label k + 1 for class k).
+    {
+        gen::Lcg learning_rng(2026);
+        const auto values = gen::learning_points(learning_rng, 4, 25000, 3);
+        std::string text;
+        char line[96];
+        for (std::size_t p = 0; p < values[0].size(); ++p) {
+            std::snprintf(line, sizeof line, "%f %f %f %d\n", static_cast<double>(values[0][p]),
+                          static_cast<double>(values[1][p]), static_cast<double>(values[2][p]),
+                          static_cast<int>(p / 25000) + 1);
+            text += line;
+        }
+        save_text(dir + "/learn100k.txt", text);
+    }
     save_text(dir + "/rules27_symb.txt", gen::rule_base27(false));
     save_text(dir + "/rules27_grad.txt", gen::rule_base27(true));
     std::printf("make-samples: wrote big8.ras, big8rle.ras, big16.imw, blobs.ima, blobsrle.ras, blobs_mask.ima, adversarial.ima, colour8192.ras "
                 "and hue8192.imf, sat8192.imf, val8192.imf (8192 x 8192), vol256.vol and objects256.vol (256 x 256 x "
-                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima and fcm_1..3.ima (2048 x 2048), rules27_symb.txt and rules27_grad.txt into %s\n",
+                "256), stack_1..8.imw (2048 x 2048), heat.txt, rectangles10000.txt, covering10000.txt, koh_1..3.ima (1024 x 1024), attr_1..3.ima and fcm_1..3.ima (2048 x 2048), rules27_symb.txt, rules27_grad.txt and learn100k.txt into %s\n",
                 dir.c_str());
 }
 

@@ -12,7 +12,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cd "$out"
-mkdir -p samples converted labels sections volumes filters classification logs
+mkdir -p samples converted labels sections volumes filters classification learning logs
 
 # The runs, in order. "== title" opens a section. Other lines:
 #   log | program and arguments | count | check | what to say
@@ -131,6 +131,13 @@ confusion_plane | confusion-tool 3 volumes/phantom_median3.vol 0 samples/phantom
 fuzzy_symb | fuzzy-rules-tool 0 samples/rules_symb.txt 1 0 0 2 samples/gradient.ima samples/noisy.ima classification/tones_symb.ras | | | tones of samples/gradient.ima and noisy.ima by symbolic rules (samples/rules_symb.txt; product, max), winning term 0 sombre, 1 moyen, 2 clair: classification/tones_symb.ras
 fuzzy_symb_imf | fuzzy-rules-tool 0 samples/rules_symb.txt 1 0 1 2 samples/gradient.ima samples/noisy.ima classification/tones_symb.imf | | | the centroid of the peaks 0, 128, 255, floats: classification/tones_symb.imf
 fuzzy_grad | fuzzy-rules-tool 1 samples/rules_grad.txt 0 1 4 0 2 samples/gradient.ima samples/noisy.ima classification/tones_grad.ras | | | by gradual rules (samples/rules_grad.txt; min, product, max): classification/tones_grad.ras
+
+== gradual rules: learning points of the cells of samples/cells_mask.ima (attributes: samples/cells.ima and its 5 x 5 mean), grouped, and their rules
+cells_mean5 | mean-tool samples/cells.ima 5 5 filters/cells_mean5.ima | | |
+cells_points | learning-set-tool 2 samples/cells.ima filters/cells_mean5.ima 0 samples/cells_mask.ima 0 learning/cells_points.txt | \(label 255\) : [0-9]+ | | {count} learning points of label 255 (the ground, label 0, left out): learning/cells_points.txt
+rules_raw | rules-learning-tool learning/cells_points.txt 0 learning/cells_corners.txt learning/cells_rules.txt 2 1 8443 | | | the class's hull: learning/cells_corners.txt; its gradual rules: learning/cells_rules.txt
+cleaning | learning-set-cleaning-tool learning/cells_points.txt 1 8443 2 learning/cells_groups.txt | | | cleaned, thinned and grouped by competitive agglomeration: learning/cells_groups.txt (traces learn_clean.data, compet_agg.txt, learning_set_processing.txt)
+rules_groups | rules-learning-tool learning/cells_groups.txt 1 learning/cells_group_corners.txt learning/cells_group_rules.txt 2 | | | a hull per group: learning/cells_group_corners.txt; their rules: learning/cells_group_rules.txt
 EOF
 )
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "gradual_rules.hpp"
-#include "learning_points.hpp"
+#include "generators.hpp"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr int kClasses = 4, kPerClass = 25000, kAttributes = 3;
 
 void BM_RulesOfEveryPairAndClass(benchmark::State& state) {
     gen::Lcg rng(2026);
-    const auto values = bench_data::learning_points(rng, kClasses, kPerClass, kAttributes);
+    const auto values = gen::learning_points(rng, kClasses, kPerClass, kAttributes);
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state) {
         for (int i = 0; i + 1 < kAttributes; ++i)

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "learning_points.hpp"
+#include "generators.hpp"
 #include "preprocessing.hpp"
 
 namespace {
@@ -16,7 +16,7 @@ constexpr int kClasses = 4, kPerClass = 25000, kAttributes = 3;
 
 void BM_ChainOfOnePair(benchmark::State& state) {
     gen::Lcg rng(2026);
-    const auto values = bench_data::learning_points(rng, kClasses, kPerClass, kAttributes);
+    const auto values = gen::learning_points(rng, kClasses, kPerClass, kAttributes);
     std::FILE* sink = std::fopen("/dev/null", "w");
     const preprocessing::Traces traces{sink, sink, sink};
     const std::vector<int> sizes(kClasses, kPerClass);
