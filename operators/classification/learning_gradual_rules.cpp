@@ -282,21 +282,14 @@ void learn_preprocessed(learning_gradual_rules_t* desc) {
     }
 }
 
-// The question's record, whose reply the descriptor points to.
-const char* file_reply(fw::Questions& questions, const char* text) {
-    param* asked = questions.next();
-    questions.file_name(text);
-    return asked->rep;
-}
-
 }  // namespace
 
 param* learning_gradual_rules_lect(learning_gradual_rules_t* desc, param* ptp, const char* debq) {
     fw::Questions questions(ptp, debq, "learning_gradual_rules_lect");
-    desc->fichier_donnees = file_reply(questions, "Data file containing the learning points");
+    desc->fichier_donnees = classification::file_reply(questions, "Data file containing the learning points");
     const int pretraite = questions.integer("Does it come from the preprocessing stage? (0/1)");
-    desc->fichier_coins = file_reply(questions, "File for the coordinates of the corners");
-    desc->fichier_regles = file_reply(questions, "File for the obtained rules");
+    desc->fichier_coins = classification::file_reply(questions, "File for the coordinates of the corners");
+    desc->fichier_regles = classification::file_reply(questions, "File for the obtained rules");
     desc->nb_attributs = questions.integer("Number of attributes in the curent file", 2, INT_MAX);
     desc->pts_par_classe = nullptr;
     desc->nb_classes = 0;

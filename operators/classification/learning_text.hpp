@@ -1,5 +1,6 @@
 // learning_text.hpp: the numbers of a learning-data text file, read the way
-// "%f" and "%d" read them, from the whole file held in memory.
+// "%f" and "%d" read them, from the whole file held in memory; and the file
+// names the learning phases ask for.
 #pragma once
 
 #include <cerrno>
@@ -8,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "questions.hpp"
 
 namespace classification {
 
@@ -57,5 +60,13 @@ private:
     const char* pos_ = "";
     bool ok_ = false;
 };
+
+// Asks for a file name and returns the reply in its own record, which the
+// descriptor keeps pointing to.
+inline const char* file_reply(fw::Questions& questions, const char* text) {
+    param* asked = questions.next();
+    questions.file_name(text);
+    return asked->rep;
+}
 
 }  // namespace classification

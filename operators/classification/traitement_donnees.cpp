@@ -514,18 +514,11 @@ void convert(int classes, int attributes, std::FILE* out) {
         }
 }
 
-// The reply of the question asked next, in its record.
-const char* file_reply(fw::Questions& questions, const char* text) {
-    param* asked = questions.next();
-    questions.file_name(text);
-    return asked->rep;
-}
-
 }  // namespace
 
 param* traitement_donnees_lect(traitement_donnees_t* desc, param* ptp, const char* debq) {
     fw::Questions questions(ptp, debq, "traitement_donnees_lect");
-    desc->fichier_donnees = file_reply(questions, "Data file containing the learning points");
+    desc->fichier_donnees = classification::file_reply(questions, "Data file containing the learning points");
     desc->nb_classes = questions.integer("Number of classes in the current file", 1, INT_MAX);
     desc->pts_par_classe = static_cast<int*>(std::malloc(sizeof(int) * static_cast<std::size_t>(desc->nb_classes)));
     if (desc->pts_par_classe == nullptr) fw::fail(1, "Probleme d'allocation memoire pour les donnees d'entree\n");
@@ -540,7 +533,7 @@ param* traitement_donnees_lect(traitement_donnees_t* desc, param* ptp, const cha
     desc->nb_attributs = questions.integer("Number of attributes in the curent file");
     if (desc->nb_attributs < 2)
         fw::fail(1, "The number of attributes is not enough to construct the classification rules\n");
-    desc->fichier_traite = file_reply(questions, "Data file containing the processed learning set");
+    desc->fichier_traite = classification::file_reply(questions, "Data file containing the processed learning set");
     return questions.next();
 }
 

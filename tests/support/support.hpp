@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -103,5 +105,18 @@ std::string byte_string(std::initializer_list<int> values);
 
 // Replaces every "@" of `text` by `folder`.
 std::string in_folder(std::string text, const std::string& folder);
+
+// What write(stream) appends to a stream, as text.
+template <class Write>
+std::string written(Write write) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* f = open_memstream(&text, &size);
+    write(f);
+    std::fclose(f);
+    std::string s(text, size);
+    std::free(text);
+    return s;
+}
 
 }  // namespace testing_support

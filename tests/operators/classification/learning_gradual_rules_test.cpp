@@ -40,18 +40,6 @@ std::vector<Point> hull_of(const Xy& s) {
         gradual_rules::contour_extraction(s.x.data(), s.y.data(), 0, static_cast<int>(s.x.size())));
 }
 
-// What a writer of a hull appends to a stream.
-template <class Write>
-std::string written(Write write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* f = open_memstream(&text, &size);
-    write(f);
-    std::fclose(f);
-    std::string s(text, size);
-    std::free(text);
-    return s;
-}
 
 std::string corners_and_rules(const std::vector<Point>& hull) {
     return written([&](std::FILE* f) { gradual_rules::write_corners(f, hull); }) + "|" +

@@ -20,19 +20,6 @@
 
 namespace {
 
-// What `write` appends to a memory stream.
-template <class Write>
-std::string written(Write write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* f = open_memstream(&text, &size);
-    write(f);
-    std::fclose(f);
-    std::string s(text, size);
-    std::free(text);
-    return s;
-}
-
 // Points as the groups trace lists them ("%f %f \n"), or with a cluster.
 std::string listed(const std::vector<float>& x, const std::vector<float>& y, int cluster = -1) {
     std::string s;
@@ -154,7 +141,7 @@ TEST(Preprocessing, ConvexVerification) {
         1, "ERREUR traitement_donnees : le contour d'un groupe de 4 points demande le trace de"));
     for (const Verified& row : rows) {
         std::vector<float> x = row.x, y = row.y;
-        EXPECT_EQ(written([&](std::FILE* f) {
+        EXPECT_EQ(testing_support::written([&](std::FILE* f) {
                       preprocessing::convex_verif(x.data(), y.data(), static_cast<int>(x.size()), f);
                   }),
                   row.expected)
@@ -172,8 +159,8 @@ struct Agglomerated {
 Agglomerated agglomerate(std::vector<float> x, std::vector<float> y) {
     Agglomerated a{};
     std::string compet;
-    a.groups = written([&](std::FILE* groups) {
-        compet = written([&](std::FILE* c) {
+    a.groups = testing_support::written([&](std::FILE* groups) {
+        compet = testing_support::written([&](std::FILE* c) {
             const preprocessing::Traces traces{nullptr, c, groups};
             a.clusters =
                 preprocessing::competitive_agglomeration(x.data(), y.data(), static_cast<int>(x.size()), traces);
@@ -227,9 +214,9 @@ TEST(Preprocessing, ChainTracesOnASmallLearningSet) {
     for (int i = 0; i < 6; ++i) x.push_back(1), y.push_back(0);
     x.push_back(9), y.push_back(9);
     std::string clean, compet;
-    const std::string groups = written([&](std::FILE* g) {
-        compet = written([&](std::FILE* c) {
-            clean = written([&](std::FILE* l) { preprocessing::process_chain(x, y, {5, 13}, {l, c, g}); });
+    const std::string groups = testing_support::written([&](std::FILE* g) {
+        compet = testing_support::written([&](std::FILE* c) {
+            clean = testing_support::written([&](std::FILE* l) { preprocessing::process_chain(x, y, {5, 13}, {l, c, g}); });
         });
     });
     EXPECT_EQ(clean,
