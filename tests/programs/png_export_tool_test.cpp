@@ -32,9 +32,8 @@ struct Picture {
 };
 
 void PrintTo(const Picture& p, std::ostream* os) {
-    *os << p.nc << "x" << p.nr << "x" << p.channels << " [";
-    for (unsigned char c : p.bytes) *os << int(c) << ' ';
-    *os << "]";
+    *os << p.nc << "x" << p.nr << "x" << p.channels << " "
+        << testing::PrintToString(std::vector<int>(p.bytes.begin(), p.bytes.end()));
 }
 
 Picture decode(const std::string& path) {
@@ -67,24 +66,25 @@ std::string scaled(const std::vector<double>& values) {
     return out;
 }
 
+// Writes the image as <path>.<ext> with the suite's writer, releases it and
+// returns the picture expected: its bytes, or its values (complex: the
+// modulus) scaled.
 template <class Image>
-std::vector<double> doubles(const Image& image) {
-    std::vector<double> values;
-    for (const auto& p : pixels_of(image)) {
-        if constexpr (std::is_arithmetic_v<std::decay_t<decltype(p)>>)
-            values.push_back(static_cast<double>(p));
-        else
-            values.push_back(std::hypot(static_cast<double>(p.re), static_cast<double>(p.im)));
-    }
-    return values;
-}
-
-// An image written by the suite's writer as <stem>.<ext>; the expected
-// grey picture of its scaled pixels.
-template <class Image>
-Picture scaled_image(const std::string& path, const std::string& ext, const Image& image) {
+Picture written(const std::string& path, const std::string& ext, Image image, bool scale, int channels = 1,
+                const std::string& bytes = "") {
     write_image(path, ext, image);
-    return {image.nc, image.nr, 1, scaled(doubles(image))};
+    std::vector<double> values;
+    if constexpr (std::is_same_v<Image, imarvb>) {
+        free_imarvb(&image);
+    } else {
+        for (const auto& p : pixels_of(image))
+            if constexpr (requires { p.re; })
+                values.push_back(std::hypot(double(p.re), double(p.im)));
+            else
+                values.push_back(double(p));
+        fw::free_image(&image);
+    }
+    return {image.nc, image.nr, channels, scale ? scaled(values) : bytes};
 }
 
 class PngExportTool : public ProgramTest {
@@ -108,70 +108,43 @@ TEST_F(PngExportTool, DialogueModes) {
 
 TEST_F(PngExportTool, EveryKindAgainstItsSourcePixels) {
     const int nc = 9, nr = 7;
-    std::string lut;  // red i, green 255 - i, blue i / 2
-    for (int i = 0; i < 768; ++i) lut += std::to_string(i < 256 ? i : i < 512 ? 511 - i : (i - 512) / 2) + " ";
-    const auto level = [&](int x, int y) { return (x * 37 + y * 11) % 256; };
-    std::string coloured;  // the levels through that table
+    using Level = std::function<int(int, int)>;
+    const Level red = [](int x, int y) { return (x * 37 + y * 11) % 256; };
+    const Level green = [&](int x, int y) { return 255 - red(x, y); },
+                blue = [&](int x, int y) { return red(x, y) / 2; };
+    std::string text_table, levels, coloured;  // the table as a .3lt, the levels, alone and through it
+    for (int i = 0; i < 768; ++i) text_table += std::to_string(i < 256 ? i : i < 512 ? 511 - i : (i - 512) / 2) + " ";
     for (int y = 0; y < nr; ++y)
-        for (int x = 0; x < nc; ++x) {
-            const int v = level(x, y);
-            coloured += {static_cast<char>(v), static_cast<char>(255 - v), static_cast<char>(v / 2)};
-        }
-    auto grey = make_image<imau1>(nc, nr, level);
-    auto u4 = make_image<imau4>(nc, nr, [&](int, int) { return static_cast<unsigned>(uniform(0, 4e9)); });
-    auto fl = make_image<imafl>(nc, nr, [&](int, int) { return uniform(-1e3, 1e3); });
+        for (int x = 0; x < nc; ++x)
+            levels += char(red(x, y)), coloured += {char(red(x, y)), char(green(x, y)), char(blue(x, y))};
+    const auto grey = [&] { return make_image<imau1>(nc, nr, red); };
+    imau1 mapped = grey();
+    alloc_lut_u1(&mapped);
+    for (int i = 0; i < 256; ++i) mapped.lutr[i] = i, mapped.lutv[i] = 255 - i, mapped.lutb[i] = i / 2;
+    const auto random = [&](double lo, double hi) { return [&, lo, hi](int, int) { return uniform(lo, hi); }; };
+    imafl fl = make_image<imafl>(nc, nr, random(-1e3, 1e3));
     fl.pixels[0][3] = NAN, fl.pixels[1][1] = INFINITY, fl.pixels[2][2] = -INFINITY;
-    auto flat = make_image<imafl>(nc, nr, [](int, int) { return 2.5f; });
-    auto cx = make_image<imacx8>(nc, nr, [&](int, int) {
-        return complexe8{static_cast<float>(uniform(-50, 50)), static_cast<float>(uniform(-50, 50))};
-    });
-    auto u2 = make_image<imau2>(nc, nr, [&](int, int) { return uniform(100, 60000); });
-    imarvb rvb = make_rvb(nc, nr, std::function<int(int, int)>(level),
-                          std::function<int(int, int)>([&](int x, int y) { return 255 - level(x, y); }),
-                          std::function<int(int, int)>([&](int x, int y) { return level(x, y) / 2; }));
+    const auto complex = [&](int, int) { return complexe8{float(uniform(-50, 50)), float(uniform(-50, 50))}; };
+    write("lut.3lt", text_table);
 
-    // input file -> how it is made (and the picture expected)
-    imau1 mapped = grey;  // the same pixels with a colour map
-    const std::vector<std::pair<std::string, std::function<Picture()>>> cases = {
-        {"grey.ima",
-         [&] {
-             write_image(file("grey"), "ima", grey);
-             return Picture{nc, nr, 1, bytes_of(grey)};
-         }},
-        {"lut.ima",
-         [&] {
-             write_image(file("lut"), "ima", grey);
-             write("lut.3lt", lut);
-             return Picture{nc, nr, 3, coloured};
-         }},
-        {"map.ras",
-         [&] {
-             alloc_lut_u1(&mapped);
-             for (int i = 0; i < 256; ++i) mapped.lutr[i] = i, mapped.lutv[i] = 255 - i, mapped.lutb[i] = i / 2;
-             write_image(file("map"), "ras", mapped);
-             return Picture{nc, nr, 3, coloured};
-         }},
-        {"rgb.ras",
-         [&] {
-             write_image(file("rgb"), "ras", rvb);
-             return Picture{nc, nr, 3, coloured};
-         }},
-        {"u2.imw", [&] { return scaled_image(file("u2"), "imw", u2); }},
-        {"u4.iml", [&] { return scaled_image(file("u4"), "iml", u4); }},
-        {"fl.imf", [&] { return scaled_image(file("fl"), "imf", fl); }},
-        {"flat.imf", [&] { return scaled_image(file("flat"), "imf", flat); }},
-        {"cx.cxf", [&] { return scaled_image(file("cx"), "cxf", cx); }},
+    const std::vector<std::pair<std::string, Picture>> cases = {
+        // input -> picture expected
+        {"grey.ima", written(file("grey"), "ima", grey(), false, 1, levels)},
+        {"lut.ima", written(file("lut"), "ima", grey(), false, 3, coloured)},
+        {"map.ras", written(file("map"), "ras", mapped, false, 3, coloured)},
+        {"rgb.ras", written(file("rgb"), "ras", make_rvb(nc, nr, red, green, blue), false, 3, coloured)},
+        {"u2.imw", written(file("u2"), "imw", make_image<imau2>(nc, nr, random(100, 60000)), true)},
+        {"u4.iml", written(file("u4"), "iml", make_image<imau4>(nc, nr, random(0, 4e9)), true)},
+        {"fl.imf", written(file("fl"), "imf", fl, true)},
+        {"flat.imf", written(file("flat"), "imf", make_image<imafl>(nc, nr, [](int, int) { return 2.5; }), true)},
+        {"cx.cxf", written(file("cx"), "cxf", make_image<imacx8>(nc, nr, complex), true)},
     };
-    for (const auto& [input, make] : cases) {
-        const Picture expected = make();
-        ASSERT_EQ(expected.bytes.size(), static_cast<std::size_t>(nc * nr * expected.channels)) << input;
+    free_lut_u1(&mapped);
+    for (const auto& [input, expected] : cases) {
         const Outcome run = this->run({input, input + ".png"});
         EXPECT_EQ(run.status, 0) << input << run.out;
         EXPECT_EQ(decode(file(input + ".png")), expected) << input;
     }
-    free_lut_u1(&mapped);
-    fw::free_image(&grey), fw::free_image(&u4), fw::free_image(&fl), fw::free_image(&flat), fw::free_image(&cx);
-    fw::free_image(&u2), free_imarvb(&rvb);
 }
 
 TEST_F(PngExportTool, VolumesShowTheirMiddlePlaneAsSectionToolCutsIt) {
