@@ -2,7 +2,8 @@
 # The showcase: generates sample images, runs the suite's programs on them
 # and says what it wrote, then replays every examples/*.ctrl and checks that
 # each replay wrote the same file as the run with the replies on the
-# command line. Usage: examples/demo.sh <bin folder> <out folder>
+# command line, and ends with a picture gallery of every step (index.html,
+# by examples/gallery.sh). Usage: examples/demo.sh <bin folder> <out folder>
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -165,6 +166,17 @@ count_in() {  # log name, pattern
     { echo "demo: no match of '$2' in logs/$1.log" >&2; exit 1; }
 }
 
+# The files a command line names, for the gallery: each word that is a file,
+# and the files "<word without its extension>_*" of a word with a folder
+# (results named by prefix, such as fcm-tool's memberships).
+named_files() {
+  local word
+  for word in "$@"; do
+    if [ -f "$word" ]; then echo "$word"; fi
+    if [[ $word == */* ]]; then compgen -G "${word%.*}_*" || true; fi
+  done | awk '!seen[$0]++'
+}
+
 trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
 
 "$bin/make-samples" samples
@@ -173,11 +185,13 @@ trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]
 cp "$here"/*.obj "$here"/*.txt samples/
 
 declare -A count_pattern  # program -> pattern of its object count, for the replays
+steps=""  # the gallery's steps: log | command line | inputs | outputs
 while IFS= read -r -u 3 line; do
   [ -z "$(trim "$line")" ] && continue
   if [[ $line == "== "* ]]; then
     echo
     echo "$line"
+    steps+=$line$'\n'
     continue
   fi
   IFS='|' read -r log command pattern check say <<<"$line"
@@ -189,7 +203,14 @@ while IFS= read -r -u 3 line; do
     continue
   fi
   [ -x "$bin/${cmd[0]}" ] || { echo "demo: no program ${cmd[0]} in $bin" >&2; exit 1; }
+  # The gallery's inputs are the files named before the run, its outputs
+  # those that the run added.
+  inputs=()
+  for word in "${cmd[@]:1}"; do if [ -f "$word" ]; then inputs+=("$word"); fi; done
+  before=$(named_files "${cmd[@]:1}")
   run "$log" "$bin/${cmd[0]}" "${cmd[@]:1}"
+  new=$(awk 'NR == FNR { old[$0]; next } !($0 in old)' <(echo "$before") <(named_files "${cmd[@]:1}"))
+  steps+="$log|${cmd[*]}|$(printf '%s ' "${inputs[@]}")|$(echo $new)"$'\n'
   if [ ${#files[@]} = 2 ]; then same "${files[0]}" "${files[1]}"; fi
   if [ -n "$pattern" ]; then
     n=$(count_in "$log" "$pattern")
@@ -242,4 +263,5 @@ for ctrl in "$here"/*.ctrl; do
 done
 
 echo
+"$here/gallery.sh" "$bin" "$out" <<<"${steps%$'\n'}"
 echo "demo: results are in $out (program outputs in $out/logs)"
