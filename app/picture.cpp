@@ -95,12 +95,31 @@ Picture scaled_picture(const Image& in) {
     return picture;
 }
 
-// The plane read (data[0]) as an XY section: row x, column y.
-template <class Volume, class Convert>
-Picture section_of(const Volume& v, Convert convert) {
+// The plane read (data[0]) as an XY section (row x, column y), its samples
+// as they are (8 bits) or scaled.
+template <class Volume>
+Picture section_of(const Volume& v, bool scale) {
     Picture picture = sized(v.dimy, v.dimx, 1);
-    convert(
-        picture.nc, picture.nr, [&v](int x, int y) { return v.data[0][y][x]; }, picture.pixels.data());
+    std::vector<double> values;
+    values.reserve(picture.pixels.size());
+    for (int x = 0; x < v.dimx; ++x)
+        for (int y = 0; y < v.dimy; ++y) values.push_back(static_cast<double>(v.data[0][y][x]));
+    if (scale)
+        scale_to_bytes(
+            values.size(), [&values](std::size_t i) { return values[i]; }, picture.pixels.data());
+    else
+        std::copy(values.begin(), values.end(), picture.pixels.begin());
+    return picture;
+}
+
+// Reads the plane asked by the reader with `read` into a volume of type
+// Volume, and makes its picture.
+template <class Volume>
+Picture read_section(read_vol_t* reader, int (*read)(read_vol_t*, Volume*), void (*release)(Volume*), bool scale) {
+    Volume v{};
+    read(reader, &v);
+    Picture picture = section_of(v, scale);
+    release(&v);
     return picture;
 }
 
@@ -127,37 +146,9 @@ Picture middle_section(read_vol_t* reader, const char* who) {
         fw::fail(1, "\n>> ERREUR %s : volume %s de %d bits par echantillon non traite (8, 16 ou 64)\n", who,
                  reader->nom, header.nb_bits);
     reader->premier = reader->dernier = header.dimz / 2 + 1;
-    // Copies (8 bits) or scales the plane, walked in the picture's order.
-    const auto copy = [](int nc, int nr, auto sample, unsigned char* out) {
-        for (int x = 0; x < nr; ++x)
-            for (int y = 0; y < nc; ++y) *out++ = sample(x, y);
-    };
-    const auto scale = [](int nc, int nr, auto sample, unsigned char* out) {
-        const auto value = [&](std::size_t i) {
-            return static_cast<double>(sample(static_cast<int>(i / static_cast<std::size_t>(nc)),
-                                              static_cast<int>(i % static_cast<std::size_t>(nc))));
-        };
-        scale_to_bytes(static_cast<std::size_t>(nc) * static_cast<std::size_t>(nr), value, out);
-    };
-    if (header.nb_bits == 8) {
-        ima3Du1 v{};
-        read_volu1_init(reader, &v);
-        Picture picture = section_of(v, copy);
-        liberer_ima3Du1(&v);
-        return picture;
-    }
-    if (header.nb_bits == 16) {
-        ima3Ds2 v{};
-        read_vols2_init(reader, &v);
-        Picture picture = section_of(v, scale);
-        liberer_ima3Ds2(&v);
-        return picture;
-    }
-    ima3Dd v{};
-    read_vold_init(reader, &v);
-    Picture picture = section_of(v, scale);
-    liberer_ima3Dd(&v);
-    return picture;
+    if (header.nb_bits == 8) return read_section(reader, read_volu1_init, liberer_ima3Du1, false);
+    if (header.nb_bits == 16) return read_section(reader, read_vols2_init, liberer_ima3Ds2, true);
+    return read_section(reader, read_vold_init, liberer_ima3Dd, true);
 }
 
 }  // namespace cycle

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "cycle.hpp"
@@ -41,13 +42,19 @@ int main(int argc, char** argv) {
     // Nothing is created before the input is read and converted.
     if (!ends_with_png(output))
         fw::fail(1, "\n>> ERREUR png-export-tool : %s : le nom du fichier png doit finir par .png\n", output.c_str());
+    cycle::AnyImage image;  // kept to the end, as every record of a run
     cycle::Picture picture;
-    if (names_volume(reader.ext)) {
-        read_vol_t volume{};
-        fw::copy_text(volume.nom, io::join_name(reader.nom, reader.ext));
-        picture = cycle::middle_section(&volume, "png-export-tool");
-    } else {
-        picture = cycle::picture_of(cycle::read_any(&reader));
+    try {
+        if (names_volume(reader.ext)) {
+            read_vol_t volume{};
+            fw::copy_text(volume.nom, io::join_name(reader.nom, reader.ext));
+            picture = cycle::middle_section(&volume, "png-export-tool");
+        } else {
+            image = cycle::read_any(&reader);
+            picture = cycle::picture_of(image);
+        }
+    } catch (const std::bad_alloc&) {
+        fw::fail(1, "\n>> ERREUR png-export-tool : allocation impossible\n");
     }
     const int status = write_png(output.c_str(), picture.pixels.data(), picture.nc, picture.nr, picture.channels);
     std::printf("\n>> png-export-tool : image png ecrite %s, dimX=%d, dimY=%d, %s\n", output.c_str(), picture.nc,
