@@ -55,6 +55,7 @@ for n in "$jobs" "$in_record" "$out_record"; do
   [[ -z $n || $n =~ ^[1-9][0-9]*$ ]] || refuse "'$n' is not a positive number"
 done
 [[ $ctrl == *.ctrl && -f $ctrl && -r $ctrl ]] || refuse "$ctrl is not a readable .ctrl file"
+[[ $outdir != *[[:space:]]* ]] || refuse "'$outdir': a name with blanks does not survive a replay"
 
 inputs=()
 if [ "$1" = -- ]; then

@@ -46,6 +46,7 @@ figures() {
   local heading=$1 file
   shift
   echo "<div class=\"side\"><h4>$heading</h4>"
+  if [ $# = 0 ]; then echo "<p>no file: see the output of the program</p>"; fi
   for file in "$@"; do
     export_file "$file"
     if [ -n "${picture[$file]}" ]; then
