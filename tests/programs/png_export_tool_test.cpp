@@ -18,20 +18,12 @@ using namespace testing_support;
 
 namespace {
 
-const std::vector<std::string> kQuestions = {">> image a exporter : nom complet du fichier image a lire",
-                                             ">> image png : nom complet du fichier png a ecrire"};
-
 // A decoded picture: sizes, channels (1 grey, 3 colour) and the bytes.
 struct Picture {
     int nc = 0, nr = 0, channels = 0;
     std::string bytes;
     bool operator==(const Picture&) const = default;
 };
-
-void PrintTo(const Picture& p, std::ostream* os) {
-    *os << p.nc << "x" << p.nr << "x" << p.channels << " "
-        << testing::PrintToString(std::vector<int>(p.bytes.begin(), p.bytes.end()));
-}
 
 Picture decode(const std::string& path) {
     png_image image{};
@@ -88,11 +80,11 @@ protected:
 TEST_F(PngExportTool, DialogueModes) {
     write("a.dim", "3 2");
     write("a.ima", "ABCDEF");
-    const Outcome run = expect_dialogue_modes(kQuestions, {"a.ima", "a.png"}, {"a.png"});
+    const Outcome run = expect_dialogue_modes({">> image a exporter : nom complet du fichier image a lire",
+                                               ">> image png : nom complet du fichier png a ecrire"},
+                                              {"a.ima", "a.png"}, {"a.png"});
     EXPECT_NE(run.out.find(">> png-export-tool : image png ecrite a.png, dimX=3, dimY=2, niveaux de gris\n"),
               std::string::npos);
-    ASSERT_EQ(this->run({"a.ima", "a.png"}).status, 0);
-    EXPECT_EQ(decode(file("a.png")), (Picture{3, 2, 1, "ABCDEF"}));
 }
 
 TEST_F(PngExportTool, EveryKindAgainstItsSourcePixels) {
