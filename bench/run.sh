@@ -27,6 +27,7 @@ table=$(cat <<'EOF'
 == 2D image files (8192 x 8192) | big8.ras big16.imw
 convert-tool 8-bit raster -> ima | convert-tool big8.ras out8.ima | cp of the raster | cp big8.ras copy.ras |
 convert-tool imw -> imw | convert-tool big16.imw out16.imw | cp of the imw | cp big16.imw copy.imw | cmp big16.imw out16.imw
+png-export-tool 16-bit -> png | png-export-tool big16.imw out.png | convert-tool imw->imw | convert-tool big16.imw out16.imw |
 
 == byte-encoded rasters (8192 x 8192, raster type 2) | big8.ras big8rle.ras blobs.ima blobsrle.ras
 convert-tool byte-encoded noise -> ima | convert-tool big8rle.ras out8.ima | convert-tool plain raster -> ima | convert-tool big8.ras out8.ima |

@@ -29,6 +29,7 @@ convert_palette.ras | convert-tool samples/palette.ima converted/palette.ras | |
 convert_palette_back.ima | convert-tool converted/palette.ras converted/palette_back.ima | | | converted/palette.ras -> converted/palette_back.ima
 convert_odd.ima | convert-tool samples/odd.ras converted/odd.ima | | | samples/odd.ras -> converted/odd.ima
 convert_rle.ima | convert-tool samples/gradient_rle.ras converted/gradient_rle.ima | | converted/gradient_rle.ima samples/gradient.ima | samples/gradient_rle.ras (byte-encoded, raster type 2, grey map) -> converted/gradient_rle.ima, the pixels of samples/gradient.ima
+png_depth | png-export-tool samples/depth.IMW converted/depth.png | | | samples/depth.IMW scaled to its range as a PNG picture: converted/depth.png
 convert_depth.imw | convert-tool samples/depth.IMW converted/depth.imw | | | samples/depth.IMW -> converted/depth.imw
 convert_field.imf | convert-tool samples/field.imf converted/field.imf | | | samples/field.imf -> converted/field.imf
 convert_colour_bgr.ras | convert-tool samples/colour.ras converted/colour_bgr.ras | | | samples/colour.ras -> converted/colour_bgr.ras
