@@ -5,11 +5,13 @@
 #   make demo      release build, then the showcase on generated samples (out/)
 #   make bench     release build, then the benchmarks
 #   make install PREFIX=/usr/local
+#   make fuzz SECONDS=N   clang build of the fuzzing harnesses, each run N
+#                         seconds under ASan and UBSan (fails on a finding)
 
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all release test demo bench install clean
+.PHONY: all release test demo bench install fuzz clean
 
 all: release
 
@@ -28,8 +30,14 @@ demo: release
 bench: release
 	bench/run.sh build/bin
 
+SECONDS ?= 20
+fuzz:
+	fuzz/build.sh $(JOBS)
+	fuzz/seeds.sh >/dev/null
+	fuzz/run.sh $(SECONDS)
+
 install: release
 	cmake --install build --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-test out
+	rm -rf build build-test build-fuzz out fuzz/corpus fuzz/findings

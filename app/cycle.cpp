@@ -108,7 +108,7 @@ void check_writes(const char* type, const char* formats, const write_ima_t& writ
 
 void end_program(int status) {
     std::fflush(nullptr);
-    std::exit(status);
+    fw::quit(status);
 }
 
 }  // namespace cycle

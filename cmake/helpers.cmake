@@ -20,6 +20,9 @@ endfunction()
 # add_tool(name SOURCES ... LIBS ...)
 # One program, built into build/bin and installed.
 function(add_tool name)
+  if(IMSUITE_FUZZ)
+    return()  # the fuzzing build makes the harnesses only
+  endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS})

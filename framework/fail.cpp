@@ -9,12 +9,20 @@ namespace {
 
 [[noreturn]] void vfail(std::FILE* stream, int status, const char* format, std::va_list args) {
     std::vfprintf(stream, format, args);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::exit(status);
+    quit(status);
 }
 
 }  // namespace
+
+void quit(int status) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+#ifdef IMSUITE_FUZZ
+    throw Refusal{status};
+#else
+    std::exit(status);
+#endif
+}
 
 void fail_to(std::FILE* stream, int status, const char* format, ...) {
     std::va_list args;

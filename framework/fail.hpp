@@ -17,4 +17,18 @@ namespace fw {
 // Same as fail_to on standard output, where the suite's messages go.
 [[noreturn]] void fail(int status, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Flushes standard output and standard error and ends the process with
+// `status`, for code that has printed its message itself.
+[[noreturn]] void quit(int status);
+
+#ifdef IMSUITE_FUZZ
+// The fuzzing build keeps the process alive: every refusal (fail, fail_to,
+// quit) throws this instead of ending the process, once the message is
+// printed and flushed, and the fuzzing harness catches it and goes on with
+// its next input. Programs are never built this way.
+struct Refusal {
+    int status;
+};
+#endif
+
 }  // namespace fw

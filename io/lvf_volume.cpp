@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <source_location>
 #include <string_view>
 
 #include "fail.hpp"
@@ -31,11 +30,14 @@ constexpr std::int32_t kHeaderLength = 24;
 
 // Prints "Dans <source file>, ligne <n>, " with the source line of the
 // call, then the system's reason, prefixed by the function that failed.
-void report_open_failure(const char* function, std::source_location where = std::source_location::current()) {
+// The file and line are the compilers' builtins as default arguments, which
+// take the caller's (std::source_location is not supported by every
+// compiler that builds the suite).
+void report_open_failure(const char* function, const char* source = __builtin_FILE(), int line = __builtin_LINE()) {
     const int error = errno;
-    std::string_view file = where.file_name();
+    std::string_view file = source;
     file.remove_prefix(file.rfind('/') == std::string_view::npos ? 0 : file.rfind('/') + 1);
-    std::printf("Dans %.*s, ligne %u, ", static_cast<int>(file.size()), file.data(), where.line());
+    std::printf("Dans %.*s, ligne %u, ", static_cast<int>(file.size()), file.data(), static_cast<unsigned>(line));
     std::fflush(stdout);
     errno = error;
     std::perror(function);
@@ -106,12 +108,11 @@ bool writable_sizes(const ima3Du1* v, const char* function) {
 // be opened ends the process (status -1) after naming `who` and the source
 // line of its call.
 std::FILE* open_lvf(const char* nom, ima3Du1* v, const char* who,
-                    std::source_location where = std::source_location::current()) {
+                    const char* source = __builtin_FILE(), int line = __builtin_LINE()) {
     std::FILE* f = open_stream(nom, "rb");
     if (f == nullptr) {
-        report_open_failure(who, where);
-        std::fflush(nullptr);
-        std::exit(-1);
+        report_open_failure(who, source, line);
+        fw::quit(-1);
     }
     auto give_up = [f] {
         std::fclose(f);

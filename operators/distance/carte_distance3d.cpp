@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fail.hpp"
 #include "vector_clones.hpp"
 
 namespace {
@@ -28,8 +29,7 @@ float square(float x) { return x * x; }
     std::printf("\n>> ERREUR calculer_masque : taille de voxel L=%f,H=%f,P=%f refusee (reels positifs donnant des "
                 "poids entiers de 1 a 16777216)\n",
                 L, H, P);
-    std::fflush(stdout);
-    std::exit(1);
+    fw::quit(1);
 }
 
 // The scale F: the real weight of one step along the rows for P >= L, and
