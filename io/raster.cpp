@@ -11,6 +11,10 @@
 
 namespace io {
 
+// Room the fast decoding path needs in the output: up to 7 literal bytes
+// before an escape, then a run of up to 256 bytes.
+constexpr std::size_t kFastMargin = 7 + 256 + 1;
+
 int raster_file_depth(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDONLY));
     RasterHeaderBytes raw;
@@ -67,15 +71,15 @@ std::size_t ByteDecoder::read(unsigned char* dst, std::size_t size) {
         }
         if (at_ == end_ || broken_) break;
         // Far from both ends, without checks per unit: eight bytes are at
-        // hand in the buffer and a run (at most 256 bytes, written as at
-        // least 16) fits in dst. Literals go eight at a time: a word of eight
-        // bytes is stored whole and the output moves on past the bytes before
-        // its first escape.
-        if (end_ - at_ >= 8 && size - done > 256) {
+        // hand in the buffer, and up to 7 literals followed by a run (at most
+        // 256 bytes, written as at least 16) fit in dst. Literals go eight at
+        // a time: a word of eight bytes is stored whole and the output moves
+        // on past the bytes before its first escape.
+        if (end_ - at_ >= 8 && size - done > kFastMargin) {
             const unsigned char* in = buffer_.data() + at_;
             const unsigned char* const end = buffer_.data() + end_;
             unsigned char* out = dst + done;
-            unsigned char* const out_last = dst + size - 257;
+            unsigned char* const out_last = dst + size - kFastMargin;
             while (end - in >= 8 && out <= out_last) {
                 std::uint64_t word;
                 std::memcpy(&word, in, 8);

@@ -218,6 +218,17 @@ TEST(ReadImage, ByteEncodedRastersGiveTheRowsTheyEncode) {
     }
 }
 
+// A run right after the last literals of the fast path's reach, 6 bytes
+// beyond the image: refused, never written past the rows (a fuzzing find).
+TEST(ReadImage, ARunBeyondTheImageAfterLiteralsIsRefused) {
+    TempDir dir;
+    const std::string stream = byte_string({128, 0}) + std::string(351, '\x07') + byte_string({128, 255, 9});
+    write_files(dir, "img", {{"ras", raster(602, 1, 8, 2, 0, 0, stream)}});
+    // The test kit's reader keeps the message to itself; a write past the
+    // rows would end with the sanitizer's status instead.
+    EXPECT_EQ(run_captured([&] { read_image<imau1>(dir.file("img"), "ras"); }).status, 1);
+}
+
 // Escapes and runs that straddle the blocks the decoder reads the file in.
 TEST(ReadImage, ByteEncodedStreamsAcrossReadBlocks) {
     const std::size_t block = std::size_t{1} << 20;
