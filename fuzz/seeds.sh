@@ -62,9 +62,9 @@ done
 
 # Raw images: the selector byte of each extension, the .dim, the pixels.
 i=0
-for spec in ima:u1 imw:u2 IMW:u2 iml:u4 IML:u4 imf:fl IMF:fl cxs:cx4 CXS:cx4 cxf:cx8 CXF:cx8; do
-  ext=${spec%%:*}
-  t=${spec##*:}
+for pair in ima:u1 imw:u2 IMW:u2 iml:u4 IML:u4 imf:fl IMF:fl cxs:cx4 CXS:cx4 cxf:cx8 CXF:cx8; do
+  ext=${pair%%:*}
+  t=${pair##*:}
   seed raw_image_fuzz "$ext" "\\x$(printf %02x $i)" "$w/img_$t.dim" "$w/img_$t.${ext,,}"
   i=$((i + 1))
 done
