@@ -21,12 +21,14 @@ mkdir -p fuzz/findings
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# The corpus and the findings are given as absolute paths: a harness may
+# enter another folder for the length of a call.
 failed=()
 for h in "${harnesses[@]}"; do
   mkdir -p "fuzz/corpus/$h"
   log=fuzz/findings/$h.log
   build-fuzz/fuzz/$h -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="fuzz/findings/$h-" "fuzz/corpus/$h" >"$log" 2>&1
+    -artifact_prefix="$PWD/fuzz/findings/$h-" "$PWD/fuzz/corpus/$h" >"$log" 2>&1
   status=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)
   if [ $status -eq 0 ]; then

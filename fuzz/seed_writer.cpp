@@ -5,15 +5,22 @@
 //   img_fl.imf, img_cx4.cxs, img_cx8.cxf (5 x 3 images), vol_8.vol,
 //   vol_16.vol, vol_64.vol (4 x 3 x 2 volumes), vol.lvf, field.vec (a 3 x 2
 //   x 2 vector field; its writer is vector-tool's input format, written
-//   here as the format's description says).
+//   here as the format's description says), learning_raw.txt (raw learning
+//   points: 3 attributes, 2 classes of 12 points) and learning_groups.txt
+//   (the same, preprocessed; its traces are left in the folder).
+
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <type_traits>
 
+#include "learning_set.h"
 #include "lvf_volume.h"
 #include "proto2D.h"
+#include "traitement_donnees.h"
 #include "volume.h"
 
 namespace {
@@ -129,5 +136,40 @@ int main(int argc, char** argv) {
         const float v[3] = {static_cast<float>(k % 3) - 1.0f, 0.5f * static_cast<float>(k % 2), k == 5 ? 0.0f : 1.0f};
         std::fwrite(v, sizeof v, 1, f);
     }
-    return std::fclose(f) == 0 ? 0 : 1;
+    if (std::fclose(f) != 0) return 1;
+
+    // Learning points: two classes (labels 1 and 2) of 12 points, each a
+    // small lattice around its own centre; then the same points
+    // preprocessed, in the folder where the preprocessing leaves its traces.
+    constexpr int kAttributes = 3, kPerClass = 12;
+    learning_set set{};
+    set.input.nb_attributs = kAttributes;
+    set.input.nb_pts = set.input.fin_indice = set.output.nb_pts = 2 * kPerClass;
+    set.output.nb_classes = 2;
+    set.output.type = DATA_OUTPUT_CRISP;
+    alloc_classifier_data_input_completely(&set.input);
+    alloc_classifier_data_output(&set.output);
+    for (int p = 0; p < 2 * kPerClass; ++p) {
+        const int k = p / kPerClass, n = p % kPerClass;
+        for (int a = 0; a < kAttributes; ++a)
+            set.input.data[a][p] = static_cast<float>(40 * k + (n + a) % 4 * 3 + (n / 4) * (a + 1));
+        set.output.data.crisp[p] = k + 1;
+    }
+    if (chdir(folder.c_str()) != 0) return 1;
+    ecrire_learning_set(set, "learning_raw.txt");
+    free_data_input(&set.input);
+    free_data_output(&set.output);
+
+    traitement_donnees_t cleaning{};
+    cleaning.fichier_donnees = "learning_raw.txt";
+    cleaning.fichier_traite = "learning_groups.txt";
+    cleaning.nb_classes = 2;
+    cleaning.nb_attributs = kAttributes;
+    cleaning.pts_par_classe = static_cast<int*>(std::malloc(2 * sizeof(int)));
+    if (cleaning.pts_par_classe == nullptr) return 1;
+    cleaning.pts_par_classe[0] = cleaning.pts_par_classe[1] = kPerClass;
+    traitement_donnees_init(&cleaning, &set);
+    traitement_donnees_calc(&set, &cleaning);
+    traitement_donnees_ferm(&cleaning, &set);
+    return 0;
 }

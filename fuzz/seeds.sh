@@ -115,4 +115,10 @@ printf '10 20\n128 30\n250 240\n' >"$work/c2"
 seed fcm_centres_fuzz two '\x01' "$work/c1"
 seed fcm_centres_fuzz three '\x06' "$work/c2"
 
+# Learning data: raw points for the rules and the preprocessing, the
+# preprocessed set for the rules (3 attributes, 2 classes of 12 points).
+seed learning_fuzz raw.rules '\x04\x01\x0b\x0b\x00\x00' "$w/learning_raw.txt"
+seed learning_fuzz groups.rules '\x05\x00\x00\x00\x00\x00' "$w/learning_groups.txt"
+seed learning_fuzz raw.cleaning '\x06\x01\x0a\x0a\x00\x00' "$w/learning_raw.txt"
+
 for d in "$corpus"/*; do echo "$(basename "$d"): $(ls "$d" | wc -l) seeds"; done

@@ -254,11 +254,16 @@ std::vector<Groups> read_preprocessed(const char* name, int attributes, int* cla
                     if (total > INT_MAX) refuse_preprocessed(name, "trop de points", a1, a2, k);
                     g.sizes.push_back(size);
                 }
-                g.x.resize(static_cast<std::size_t>(total));
-                g.y.resize(static_cast<std::size_t>(total));
-                for (long long p = 0; p < total; ++p)
-                    if (!text.real(g.x[p]) || !text.real(g.y[p]))
+                // The points are appended as they are read, so that sizes
+                // the file cannot back are refused at its end rather than
+                // first allocated.
+                for (long long p = 0; p < total; ++p) {
+                    float x = 0, y = 0;
+                    if (!text.real(x) || !text.real(y))
                         refuse_preprocessed(name, "point illisible ou absent", a1, a2, k);
+                    g.x.push_back(x);
+                    g.y.push_back(y);
+                }
                 all.push_back(std::move(g));
             }
         }

@@ -282,8 +282,8 @@ void agglomerate(const float* xs, const float* ys, int n, const std::vector<doub
                 } else {
                     int any = 0;
                     for (int i = q; i < end; ++i) {
-                        const int v = static_cast<int>((label[i] != a) & (std::fabs(xf - xs[i]) < bx) &
-                                                       (std::fabs(yf - ys[i]) < by));
+                        const int v = static_cast<int>(label[i] != a) & static_cast<int>(std::fabs(xf - xs[i]) < bx) &
+                                      static_cast<int>(std::fabs(yf - ys[i]) < by);
                         near[i - base] = v;
                         any |= v;
                     }

@@ -58,6 +58,8 @@ TEST_F(RulesLearningTool, Refusals) {
     write("empty_group.txt", "1\n0 1\n2\n3 0\n0 0\n2 0\n1 2\n");
     write("no_group.txt", "1\n0 1\n0\n");
     write("nan.txt", "1\n0 1\n1\n1\nnan 0\n");
+    // Group sizes adding up to INT_MAX points, backed by one point.
+    write("huge.txt", "1\n0 1\n2\n2000000000 147483647\n0 0\n");
     const std::vector<std::string> outputs = {"c.txt", "r.txt"};
     auto raw = [](const std::string& data, const std::string& rules = "r.txt") {
         return std::vector<std::string>{data, "0", "c.txt", rules, "2", "1", "3"};
@@ -78,6 +80,8 @@ TEST_F(RulesLearningTool, Refusals) {
                    "ERREUR: fichier no_group.txt : classe sans groupe (paire 0 1, classe 0)\n", outputs);
     expect_refused(grouped("nan.txt"), 1, "ERREUR: fichier nan.txt : point illisible ou absent (paire 0 1, classe 0)\n",
                    outputs);
+    expect_refused(grouped("huge.txt"), 1,
+                   "ERREUR: fichier huge.txt : point illisible ou absent (paire 0 1, classe 0)\n", outputs);
     expect_refused({"raw.txt", "0", "c.txt", "r.txt", "1"}, 1, "(entier de 2 a 2147483647)", outputs);
     expect_refused({"raw.txt", "0", "c.txt", "r.txt", "2", "1", "0"}, 1, "(entier de 1 a 2147483647)", outputs);
 }
