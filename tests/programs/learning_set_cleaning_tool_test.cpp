@@ -99,4 +99,16 @@ TEST_F(LearningSetCleaningTool, Refusals) {
                    "ERREUR: impossible d'ouvrir le fichier nowhere/g.txt\n");
 }
 
+// The learning points cut between any two of their numbers: refused with a
+// line naming the file, before any trace or output file.
+TEST_F(LearningSetCleaningTool, EveryTruncatedDataFileIsRefused) {
+    std::vector<std::string> outputs = kTraces;
+    outputs.push_back("groups.txt");
+    for (const std::string& cut : cuts_between_words(read("two.txt"))) {
+        SCOPED_TRACE("cut to '" + cut + "'");
+        write("cut.txt", cut);
+        expect_refused({"cut.txt", "2", "5", "13", "2", "groups.txt"}, 1, "ERREUR: fichier cut.txt : point ", outputs);
+    }
+}
+
 }  // namespace

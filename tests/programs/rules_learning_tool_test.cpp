@@ -86,4 +86,18 @@ TEST_F(RulesLearningTool, Refusals) {
     expect_refused({"raw.txt", "0", "c.txt", "r.txt", "2", "1", "0"}, 1, "(entier de 1 a 2147483647)", outputs);
 }
 
+// Both data files cut between any two of their numbers: refused with a line
+// naming the file, before any output file.
+TEST_F(RulesLearningTool, EveryTruncatedDataFileIsRefused) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> files = {
+        {"raw.txt", {"cut.txt", "0", "c.txt", "r.txt", "2", "2", "3", "1"}},
+        {"groups.txt", {"cut.txt", "1", "c.txt", "r.txt", "2"}}};
+    for (const auto& [name, replies] : files)
+        for (const std::string& cut : cuts_between_words(read(name))) {
+            SCOPED_TRACE(name + " cut to '" + cut + "'");
+            write("cut.txt", cut);
+            expect_refused(replies, 1, "ERREUR: fichier cut.txt : ", {"c.txt", "r.txt"});
+        }
+}
+
 }  // namespace

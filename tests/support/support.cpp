@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -189,6 +190,15 @@ std::string in_folder(std::string text, const std::string& folder) {
     for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))
         text.replace(at, 1, folder);
     return text;
+}
+
+std::vector<std::string> cuts_between_words(const std::string& text) {
+    std::vector<std::string> cuts = {""};
+    for (std::size_t at = 1; at < text.size(); ++at)
+        if (std::isspace(static_cast<unsigned char>(text[at])) && !std::isspace(static_cast<unsigned char>(text[at - 1])))
+            cuts.push_back(text.substr(0, at));
+    if (cuts.size() > 1 && text.find_first_not_of(" \t\n", cuts.back().size()) == std::string::npos) cuts.pop_back();
+    return cuts;
 }
 
 }  // namespace testing_support

@@ -106,6 +106,10 @@ std::string byte_string(std::initializer_list<int> values);
 // Replaces every "@" of `text` by `folder`.
 std::string in_folder(std::string text, const std::string& folder);
 
+// The text cut after each of its words but the last (none kept too): what
+// a text file of numbers truncated between two of them holds.
+std::vector<std::string> cuts_between_words(const std::string& text);
+
 // What write(stream) appends to a stream, as text.
 template <class Write>
 std::string written(Write write) {
