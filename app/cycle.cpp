@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "fail.hpp"
@@ -32,6 +31,12 @@ const char* type_name(const AnyImage& image) {
 }
 
 AnyImage read_any(read_ima_t* desc) {
+    AnyImage image;
+    read_any_into(desc, image);
+    return image;
+}
+
+void read_any_into(read_ima_t* desc, AnyImage& image) {
     // Several types may read an extension (ras: 8 and 24 bits); the depth
     // in the file's header then chooses, and the first of them reads (and
     // reports) a file of another depth.
@@ -39,18 +44,16 @@ AnyImage read_any(read_ima_t* desc) {
     for_each_type([&](const auto& row) { candidates += reads(row, desc->ext) ? 1 : 0; });
     const int depth = candidates > 1 ? io::raster_file_depth(io::join_name(desc->nom, desc->ext)) : 0;
 
-    std::optional<AnyImage> image;
-    bool depth_found = false;
+    bool read = false, depth_found = false;
     for_each_type([&](const auto& row) { depth_found = depth_found || (reads(row, desc->ext) && row.raster_depth == depth); });
     for_each_type([&](const auto& row) {
-        if (image || !reads(row, desc->ext) || (depth_found && row.raster_depth != depth)) return;
-        typename std::decay_t<decltype(row)>::image read{};
-        row.read(desc, &read);
-        image = read;
+        if (read || !reads(row, desc->ext) || (depth_found && row.raster_depth != depth)) return;
+        using Image = typename std::decay_t<decltype(row)>::image;
+        read = true;
+        row.read(desc, &image.template emplace<Image>());
     });
-    if (!image)
+    if (!read)
         fw::fail(1, "\n>> ERREUR lecture : extension %s inconnue (.ima/.ras/.imw/.iml/.imf/.cxs/.cxf)\n", desc->ext);
-    return *image;
 }
 
 void check_writable(const char* type, const char* ext) {

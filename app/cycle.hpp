@@ -103,6 +103,12 @@ const char* type_name(const AnyImage& image);
 // extension ends the process with status 1.
 AnyImage read_any(read_ima_t* desc);
 
+// read_any into `image`, which holds the image of the chosen type from
+// before its reader is called: in a build where refusals return to the
+// caller (the fuzzing build), the rows a refused read had allocated are
+// still reachable there and can be released.
+void read_any_into(read_ima_t* desc, AnyImage& image);
+
 // Ends the process with status 1 when `ext` is a format of the writer stage
 // that cannot hold the pixel type named `type` (ima and ras hold u1, ras
 // also rvb, imw u2, iml u4, imf fl, cxs cx4, cxf cx8). Extensions the writer

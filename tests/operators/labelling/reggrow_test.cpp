@@ -173,8 +173,9 @@ Case random_case(std::mt19937& random, int trial) {
     return {nc, nr, gen::random_volume(random, nc, nr, 1, gen::kContents[trial % 7]), d};
 }
 
-// A row of pixels as a case of one row.
+// A row of pixels as a case of one row; nr rows of nc pixels as a case.
 Case row(gen::Bytes v, reggrow_t d) { return {static_cast<int>(v.size()), 1, std::move(v), d}; }
+Case image(int nc, int nr, gen::Bytes v, reggrow_t d) { return {nc, nr, std::move(v), d}; }
 
 }  // namespace
 
@@ -202,14 +203,14 @@ TEST(Reggrow, CasesCheckedByEye) {
     std::fill(sizes.begin(), sizes.begin() + 10, 100);
     std::fill(small_gone.begin(), small_gone.begin() + 10, 0);
     const Example examples[] = {
-        {"a constant image is one region", {4, 3, gen::Bytes(12, 77), {2, 1, 1, 0}}, gen::Bytes(12, 77),
+        {"a constant image is one region", image(4, 3, gen::Bytes(12, 77), {2, 1, 1, 0}), gen::Bytes(12, 77),
          {"nb d'etiquettes utilisees = 1 \n", "effectives avant agregation = 1\n"}},
         {"7 over 2 pixels is 3", row({3, 4}, {0, 5, 0, 0}), {3, 3}, {"apres agregation = 1\n"}},
         {"threshold 0: every pixel its own region", row({5, 5, 5}, {0, 0, 0, 0}), {5, 5, 5},
          {"utilisees = 3 \n", "avant agregation = 3\n"}},
         {"differences equal to the threshold are not similar", row({10, 15, 20}, {0, 5, 0, 0}), {10, 15, 20}, {}},
         // 48 ends row 0, 52 starts row 1: joined through the raster wrap.
-        {"regions joined across the end of a row", {3, 2, {10, 10, 48, 52, 90, 90}, {0, 5, 0, 0}},
+        {"regions joined across the end of a row", image(3, 2, {10, 10, 48, 52, 90, 90}, {0, 5, 0, 0}),
          {10, 10, 50, 50, 90, 90}, {"avant agregation = 3\n"}},
         // Thresholds 5 (nothing joins), 8 (0-6-13) and 11 (24-34, on the
         // previous result 6 6 6 24 34); means always of the input.
@@ -220,14 +221,14 @@ TEST(Reggrow, CasesCheckedByEye) {
           "nb d'etiquettes effectives apres agregation = 3\niteration 1\nseuil: 11\n"
           "nb d'etiquettes utilisees = 2\nnb d'etiquettes effectives avant agregation = 2\n"
           "nb d'etiquettes effectives apres agregation = 2\n"}},
-        {"taille_min 10 in the last iteration", {7, 3, sizes, {1, 5, 0, 10}}, small_gone,
+        {"taille_min 10 in the last iteration", image(7, 3, sizes, {1, 5, 0, 10}), small_gone,
          {"apres agregation = 2\n", "apres agregation = 1\n"}},
-        {"taille_min 9 keeps both", {7, 3, sizes, {1, 5, 0, 9}}, sizes, {}},
-        {"taille_min has no effect without iterations", {7, 3, sizes, {0, 5, 0, 50}}, sizes, {}},
-        {"a negative nb_iter is none", {7, 3, sizes, {-4, 5, 0, 50}}, sizes, {}},
+        {"taille_min 9 keeps both", image(7, 3, sizes, {1, 5, 0, 9}), sizes, {}},
+        {"taille_min has no effect without iterations", image(7, 3, sizes, {0, 5, 0, 50}), sizes, {}},
+        {"a negative nb_iter is none", image(7, 3, sizes, {-4, 5, 0, 50}), sizes, {}},
         // Label 2 (top right 5) is joined to label 0 and owns no pixel: it is
         // not kept, even when every size is.
-        {"negative taille_min", {4, 2, {5, 90, 5, 90, 5, 5, 5, 90}, {1, 5, 0, -1}}, {5, 90, 5, 90, 5, 5, 5, 90},
+        {"negative taille_min", image(4, 2, {5, 90, 5, 90, 5, 5, 5, 90}, {1, 5, 0, -1}), {5, 90, 5, 90, 5, 5, 5, 90},
          {"utilisees = 4 \n", "apres agregation = 3\n", "apres agregation = 3\n"}},
     };
     for (const Example& e : examples) {
