@@ -117,8 +117,8 @@ seed fcm_centres_fuzz three '\x06' "$work/c2"
 
 # Learning data: raw points for the rules and the preprocessing, the
 # preprocessed set for the rules (3 attributes, 2 classes of 12 points).
-seed learning_fuzz raw.rules '\x04\x01\x0b\x0b\x00\x00' "$w/learning_raw.txt"
-seed learning_fuzz groups.rules '\x05\x00\x00\x00\x00\x00' "$w/learning_groups.txt"
-seed learning_fuzz raw.cleaning '\x06\x01\x0a\x0a\x00\x00' "$w/learning_raw.txt"
+seed learning_fuzz raw '\x02\x01\x0b\x0b\x00\x00' "$w/learning_raw.txt"
+seed learning_fuzz groups '\x03\x00\x00\x00\x00\x00' "$w/learning_groups.txt"
+seed cleaning_fuzz raw '\x01\x01\x0a\x0a\x00\x00' "$w/learning_raw.txt"
 
 for d in "$corpus"/*; do echo "$(basename "$d"): $(ls "$d" | wc -l) seeds"; done
