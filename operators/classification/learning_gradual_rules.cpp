@@ -167,32 +167,26 @@ void learning_set_process(Outputs& out, const data_input& in, const int* sizes, 
             }
 }
 
-data_input alloc_points(int attributes, int points) {
+// Learning points, released at the end of their scope (also when a
+// refusal unwinds it, in the build where refusals throw).
+struct Points {
     data_input in{};
-    in.nb_attributs = attributes;
-    in.nb_pts = points;
-    in.fin_indice = points;
-    alloc_classifier_data_input_completely(&in);
-    return in;
-}
 
-// The labels beside the points: crisp, one class per group (not used by
-// the rules).
-data_output alloc_labels(const int* sizes, int groups, int points) {
-    data_output out{};
-    out.type = DATA_OUTPUT_CRISP;
-    out.nb_classes = groups;
-    out.nb_pts = points;
-    alloc_classifier_data_output(&out);
-    for (int g = 0, p = 0; g < groups; ++g)
-        for (int n = 0; n < sizes[g]; ++n) out.data.crisp[p++] = g;
-    return out;
-}
+    Points(int attributes, int points) {
+        in.nb_attributs = attributes;
+        in.nb_pts = points;
+        in.fin_indice = points;
+        alloc_classifier_data_input_completely(&in);
+    }
+    ~Points() { free_data_input(&in); }
+    Points(const Points&) = delete;
+    Points& operator=(const Points&) = delete;
+};
 
 void learn_raw(const learning_gradual_rules_t* desc) {
     const int total = std::accumulate(desc->pts_par_classe, desc->pts_par_classe + desc->nb_classes, 0);
-    data_input in = alloc_points(desc->nb_attributs, total);
-    data_output labels = alloc_labels(desc->pts_par_classe, desc->nb_classes, total);
+    const Points points(desc->nb_attributs, total);
+    const data_input& in = points.in;
     {
         classification::LearningText text(desc->fichier_donnees);
         if (!text.ok()) fw::fail(1, kOpenFailure, desc->fichier_donnees);
@@ -213,8 +207,6 @@ void learn_raw(const learning_gradual_rules_t* desc) {
         std::fputs("0 1\n", out.rules);
         learning_set_process(out, in, desc->pts_par_classe, desc->nb_classes, -1);
     }
-    free_data_output(&labels);
-    free_data_input(&in);
 }
 
 // The groups of one class for one attribute pair of a preprocessed set.
@@ -275,15 +267,12 @@ void learn_preprocessed(learning_gradual_rules_t* desc) {
     Outputs out(desc->fichier_regles, desc->fichier_coins);
     for (const Groups& g : all) {
         const int groups = static_cast<int>(g.sizes.size()), points = static_cast<int>(g.x.size());
-        data_input in = alloc_points(2, points);
-        data_output labels = alloc_labels(g.sizes.data(), groups, points);
-        std::copy(g.x.begin(), g.x.end(), in.data[0]);
-        std::copy(g.y.begin(), g.y.end(), in.data[1]);
+        const Points pair(2, points);
+        std::copy(g.x.begin(), g.x.end(), pair.in.data[0]);
+        std::copy(g.y.begin(), g.y.end(), pair.in.data[1]);
         std::fprintf(out.corners, "\n%d %d", g.a1, g.a2);
         std::fprintf(out.rules, "\n%d %d", g.a1, g.a2);
-        learning_set_process(out, in, g.sizes.data(), groups, g.k);
-        free_data_output(&labels);
-        free_data_input(&in);
+        learning_set_process(out, pair.in, g.sizes.data(), groups, g.k);
     }
 }
 
